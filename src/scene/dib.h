@@ -1,0 +1,75 @@
+// Packed device-independent bitmaps: one global memory block holding the
+// 40-byte info header, the colour table and the pixel bits, contiguous.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace vortella {
+
+struct BITMAPINFOHEADER {
+    uint32_t biSize;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+};
+static_assert(sizeof(BITMAPINFOHEADER) == 40, "info header must be 40 bytes");
+
+struct RGBQUAD {
+    uint8_t rgbBlue, rgbGreen, rgbRed, rgbReserved;
+};
+
+constexpr uint32_t BI_RGB = 0;
+constexpr uint32_t BI_BITFIELDS = 3;
+
+// Largest packed DIB the reader accepts; anything bigger is treated as a
+// damaged header rather than allocated.
+constexpr size_t dib_max_bytes = 64u << 20;
+
+// A BMP source: an open file, or the bytes of a bitmap built into the
+// program. Reads and seeks behave like the C stream functions.
+struct dibsrc {
+    std::FILE *f = nullptr;
+    const uint8_t *mem = nullptr;
+    size_t size = 0, pos = 0;
+
+    size_t read(void *dst, size_t n);
+    long tell() const;
+    bool seek(long off);
+};
+
+// A bitmap built into the program, looked up by name when no file of that
+// name can be opened. `data` holds a whole BMP file.
+struct dib_resource {
+    const char *name;
+    const uint8_t *data;
+    size_t size;
+};
+
+// The table of built-in bitmaps (empty until the application installs one).
+inline const dib_resource *dib_resources = nullptr;
+inline int dib_nresources = 0;
+
+BITMAPINFOHEADER *DibOpenFile(const char *szFile);
+BITMAPINFOHEADER *DibReadBitmapInfo(dibsrc *fh);
+BITMAPINFOHEADER *DibCreate(int bits, int dx, int dy);
+void ClearSystemPalette();
+
+// Frees a packed DIB through its global memory handle (unlock, free).
+void DibFree(BITMAPINFOHEADER *pdib);
+
+// Helpers over a packed DIB: number of colour-table entries, bytes per row
+// and the address of the pixel bits.
+int DibNumColors(const BITMAPINFOHEADER *pdib);
+int DibRowBytes(const BITMAPINFOHEADER *pdib);
+uint8_t *DibBits(BITMAPINFOHEADER *pdib);
+
+}  // namespace vortella

@@ -1,0 +1,233 @@
+// Scene data: the in-memory object store built from a scene file, the
+// material tables, and every global the loader sets or reads.
+//
+// All state of this subsystem is declared here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "scene/dib.h"
+#include "scene/vas.h"
+
+namespace vortella {
+
+// ---------------------------------------------------------------------------
+// Element records of the paged tables
+// ---------------------------------------------------------------------------
+
+struct points_s {   // point of a smooth geometry
+    float x, y, z, nx, ny, nz;
+};
+struct pointf_s {   // point of a faceted geometry
+    float x, y, z;
+};
+struct triangles_s {   // triangle of a smooth geometry
+    int pt1, pt2, pt3;
+};
+struct trianglef_s {   // triangle of a faceted geometry, with its face normal
+    int pt1, pt2, pt3;
+    float nx, ny, nz;
+};
+struct geom_instance_s {
+    int geom_no;
+};
+struct inst_instance_s {
+    int inst_no;
+};
+
+struct mem_object_header_s;
+struct mem_render_entry_s;
+
+// Leaf blocks: 32 slots each.
+struct object_header_a { mem_object_header_s *p[32]; };
+struct render_entry_a { mem_render_entry_s *p[32]; };
+struct point_a { points_s *p[32]; };
+struct point_af { pointf_s *p[32]; };
+struct triangle_a { triangles_s *p[32]; };
+struct triangle_af { trianglef_s *p[32]; };
+struct ddh_table_entry_a { int p[32]; };   // holds the triangle numbers
+struct geom_a { geom_instance_s *p[32]; };
+struct instance_a { inst_instance_s *p[32]; };
+
+// ---------------------------------------------------------------------------
+// Material tables
+// ---------------------------------------------------------------------------
+
+struct litea { uint8_t lti[256 * 256]; };   // entry (r, c) at r * 256 + c
+struct hilitea { int hli[32 * 256]; };      // entry (h, c) at h * 256 + c
+struct textia { int api[16384]; };          // texel byte offset in a row
+struct texta { uint8_t *ap[16384]; };       // address of a bitmap row
+
+// ---------------------------------------------------------------------------
+// Object records
+// ---------------------------------------------------------------------------
+
+struct mem_geometry_s {
+    char name[32];
+    int geom_no, no_points, no_triangles;
+    float xmin, ymin, zmin, xmax, ymax, zmax;
+    int texture;     // material number
+    int rend_mode;
+    vas *points;     // point_a (type 0) or point_af (type 1) leaves
+    vas *triangles;  // triangle_a (type 0) or triangle_af (type 1) leaves
+    vas *ddh[32];    // ddh_table_entry_a leaves
+    int no_ddh[32];
+};
+
+struct mem_instance_s {
+    char name[32];
+    int inst_no;
+    float xscale, yscale, zscale, izro, xrot, zrot, x, y, z, binsx, binsy, binsz;
+    int no_geom, no_instance, rend_mode;
+    vas *geoms;      // geom_a leaves
+    vas *instances;  // instance_a leaves
+};
+
+struct mem_map_s {
+    char ext_name[65];
+    BITMAPINFOHEADER *pdibmap;   // owned
+    int map_no;
+};
+
+struct color_s {
+    uint8_t red, green, blue;
+};
+
+struct mem_texture_s {
+    char name[32];
+    int texture_no;
+    color_s color;
+    int ambient, diffuse;
+    float brilliance, highlight, highlights, trans, trans_th, reflection, opacity;
+    int map_type, map_no;
+    BITMAPINFOHEADER *pdibmap;   // bitmap the texture tables address
+    int pdibdel;                 // nonzero: pdibmap is a private copy
+    litea *litear;
+    litea *transrr, *transrg, *transrb;
+    hilitea *hilitear;
+    textia *textax;
+    texta *textay;
+    int x_freq, y_freq;
+    float x, y, z, xscale, yscale, zscale, izro, xrot, zrot;
+};
+
+struct mem_comment_s {
+    int obj_no;
+    char comment_line[81];
+};
+
+struct mem_object_header_s {
+    int type;   // record type code as read from the file
+    union {
+        mem_geometry_s geometry;   // types 0, 1
+        mem_instance_s instance;   // types 10, 20
+        mem_map_s map;             // type 30
+        mem_texture_s material;    // type 40
+        mem_comment_s comment;     // type 100
+    } t;
+};
+
+// Record type codes.
+enum : int {
+    OT_SMOOTH = 0, OT_FACETED = 1, OT_INSTANCE = 10, OT_INSTANCE2 = 20, OT_MAP = 30,
+    OT_TEXTURE = 40, OT_CAMERA = 50, OT_LIGHT = 60, OT_SCENE = 80, OT_COMMENT = 100
+};
+
+// ---------------------------------------------------------------------------
+// Render list entry (built per frame by the render-list builder, read by the
+// frame renderer; stored here because the loader clears and frees it)
+// ---------------------------------------------------------------------------
+
+struct mem_render_entry_s {
+    int type;         // geometry part (0 faceted, 100 smooth) + material part
+    int off_screen;
+    vas *points;      // entry-owned top blocks; lower levels are the geometry's
+    vas *triangles;
+    vas *ddh;
+    int no_ddh;
+    int rend_mode;
+    float xmin, ymin, zmin, xmax, ymax, zmax;
+    int sxmax, symax, sxmin, symin;
+    float vzmin, vzmax;
+    mem_render_entry_s *next_group, *next_entry, *last_entry;
+    int processed;
+    int grp_sxmax, grp_symax, grp_sxmin, grp_symin;
+    float grp_vzmin, grp_vzmax;
+    // Current-triangle cache of the frame renderer (merged groups).
+    int currtri;
+    float ux1, uy1, uz1, ux2, uy2, uz2, ux3, uy3, uz3;
+    float vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3;
+    float wnx, wny, wnz, xpx;
+    int sx1, sy1, sx2, sy2, sx3, sy3;
+    int sn1, sn2, sn3;
+    int hl1, hl2, hl3;
+    int stx1, sty1, stx2, sty2, stx3, sty3;
+    // Highlight and mapping rows.
+    float hc11, hc21, hc31, hc41;
+    float rc11, rc21, rc31, rc41;
+    float tc11, tc21, tc31, tc41;
+    float zc11, zc21, zc31, zc41;
+    mem_object_header_s *geometry;
+    mem_object_header_s *texture;
+    uint8_t transctr;
+};
+
+// ---------------------------------------------------------------------------
+// Globals
+// ---------------------------------------------------------------------------
+
+// The object store: every object in file order, and the numbered indexes.
+inline vas objs, geos, texs, maps, inss;
+inline int file_no_obj;
+inline mem_object_header_s *ohap;   // current object of the loader
+
+// The render list storage and its entry count for the current frame.
+inline vas renl;
+inline int renlent;
+
+// Camera, light and background settings, set from the scene file.
+inline float camx, camy, camz, tarx, tary, tarz, focl;
+inline float CamRotRate, CamPanRate, CamZoomRate, CamFHeight;
+inline int movem;
+inline float ltal, ltaz;
+inline int sbackground;
+inline int bgred, bggreen, bgblue;
+
+// Folders the loader searches for maps: the scene file's own folder (with
+// its trailing separator) and the maps folder from the settings.
+inline std::string openpath, mapsdir;
+
+// The background bitmap, its file name, shared with reflective materials.
+inline std::string sbackgroundbmp;
+inline BITMAPINFOHEADER *bgmapraw;
+
+// Read buffer of the loader: a geometry's point or triangle block must fit.
+constexpr int readbuf_size = 640000;
+
+// Why the last readfile returned 2: file, object index, byte offset, fault.
+inline std::string readerr;
+// Warnings of the last readfile: references that name nothing.
+inline std::string readwarn;
+
+// ---------------------------------------------------------------------------
+// Routines
+// ---------------------------------------------------------------------------
+
+// Loads a scene file into the empty store. Returns 0 after a load, 1 when the
+// file cannot be opened, 2 when it is malformed (readerr says why; the store
+// is left empty).
+int readfile(const char *inpfn);
+void deletefilestruct();
+void deleterenlstruct();
+// Builds the tables of the material `ohap`.
+void calctext();
+
+// Store lookups by number; null when the index holds nothing.
+mem_object_header_s *geo_by_no(int no);
+mem_object_header_s *tex_by_no(int no);
+mem_object_header_s *map_by_no(int no);
+mem_object_header_s *ins_by_no(int no);
+mem_object_header_s *obj_at(int i);
+
+}  // namespace vortella

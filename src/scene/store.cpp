@@ -1,0 +1,105 @@
+// The object store: lookups and freeing.
+#include "scene/gmem.h"
+#include "scene/scene.h"
+
+namespace vortella {
+
+mem_object_header_s *obj_at(int i) { return vget<object_header_a>(&objs, i); }
+mem_object_header_s *geo_by_no(int no) { return vget<object_header_a>(&geos, no); }
+mem_object_header_s *tex_by_no(int no) { return vget<object_header_a>(&texs, no); }
+mem_object_header_s *map_by_no(int no) { return vget<object_header_a>(&maps, no); }
+mem_object_header_s *ins_by_no(int no) { return vget<object_header_a>(&inss, no); }
+
+void DibFree(BITMAPINFOHEADER *pdib) {
+    if (!pdib) return;
+    HGLOBAL h = GlobalHandle(pdib);
+    if (!h) return;   // a bitmap that no block holds is not ours to free
+    GlobalUnlock(h);
+    GlobalFree(h);
+}
+
+// Frees the records and blocks one object owns, then the object.
+static void freeobject(mem_object_header_s *o) {
+    switch (o->type) {
+    case OT_SMOOTH:
+    case OT_FACETED: {
+        mem_geometry_s &g = o->t.geometry;
+        if (o->type == OT_SMOOTH) {
+            vdelete<point_a>(g.points, true);
+            vdelete<triangle_a>(g.triangles, true);
+        } else {
+            vdelete<point_af>(g.points, true);
+            vdelete<triangle_af>(g.triangles, true);
+        }
+        for (vas *&d : g.ddh) vdelete<ddh_table_entry_a>(d, false);
+        break;
+    }
+    case OT_INSTANCE:
+    case OT_INSTANCE2:
+        vdelete<geom_a>(o->t.instance.geoms, true);
+        vdelete<instance_a>(o->t.instance.instances, true);
+        break;
+    case OT_MAP:
+        DibFree(o->t.map.pdibmap);
+        o->t.map.pdibmap = nullptr;
+        break;
+    case OT_TEXTURE: {
+        mem_texture_s &m = o->t.material;
+        delete m.litear;
+        delete m.hilitear;
+        delete m.transrr;
+        delete m.transrg;
+        delete m.transrb;
+        delete m.textax;
+        delete m.textay;
+        if (m.pdibmap && m.pdibdel) DibFree(m.pdibmap);
+        m = mem_texture_s{};
+        break;
+    }
+    default:
+        break;
+    }
+    delete o;
+}
+
+void deletefilestruct() {
+    // Objects are freed through objs; a load that failed part way leaves
+    // file_no_obj at the number of objects actually stored.
+    int n = file_no_obj;
+    file_no_obj = 0;
+    for (int i = 0; i < n; ++i) {
+        mem_object_header_s *&slot = vslot<object_header_a>(&objs, i);
+        if (slot) freeobject(slot);
+        slot = nullptr;
+    }
+    vclear<object_header_a>(&objs, false);
+    vclear<object_header_a>(&geos, false);
+    vclear<object_header_a>(&inss, false);
+    vclear<object_header_a>(&texs, false);
+    vclear<object_header_a>(&maps, false);
+}
+
+void deleterenlstruct() {
+    renlent = 0;
+    // Entries own only their top blocks; the blocks below belong to the
+    // geometry. Every slot ever made is freed, not only this frame's, so
+    // entries left over from a busier frame do not leak.
+    for (void *m : renl.p) {
+        vas *mid = static_cast<vas *>(m);
+        if (!mid) continue;
+        for (void *l : mid->p) {
+            render_entry_a *leaf = static_cast<render_entry_a *>(l);
+            if (!leaf) continue;
+            for (mem_render_entry_s *e : leaf->p) {
+                if (!e) continue;
+                delete e->points;
+                delete e->triangles;
+                delete e->ddh;
+                delete e;
+            }
+        }
+    }
+    vclear<render_entry_a>(&renl, false);
+}
+
+}  // namespace vortella
