@@ -71,5 +71,8 @@ void DibFree(BITMAPINFOHEADER *pdib);
 int DibNumColors(const BITMAPINFOHEADER *pdib);
 int DibRowBytes(const BITMAPINFOHEADER *pdib);
 uint8_t *DibBits(BITMAPINFOHEADER *pdib);
+// True for a bitmap that texture tables can address: 24 bits per pixel,
+// uncompressed, at least one pixel, all rows inside the block.
+bool DibIsTexture(const BITMAPINFOHEADER *pdib);
 
 }  // namespace vortella

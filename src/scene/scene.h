@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "scene/dib.h"
 #include "scene/vas.h"
@@ -207,8 +208,15 @@ constexpr int readbuf_size = 640000;
 
 // Why the last readfile returned 2: file, object index, byte offset, fault.
 inline std::string readerr;
-// Warnings of the last readfile: references that name nothing.
-inline std::string readwarn;
+// References of the last loaded file that name nothing (see danglingrefs).
+inline std::vector<std::string> readwarn;
+
+// Separator between a folder and a file name in composed paths.
+#ifdef _WIN32
+constexpr char pathsep = '\\';
+#else
+constexpr char pathsep = '/';
+#endif
 
 // ---------------------------------------------------------------------------
 // Routines
@@ -229,5 +237,10 @@ mem_object_header_s *tex_by_no(int no);
 mem_object_header_s *map_by_no(int no);
 mem_object_header_s *ins_by_no(int no);
 mem_object_header_s *obj_at(int i);
+
+// References of the loaded store that name nothing (a geometry's missing
+// material, an instance's missing geometry, a material's missing map), one
+// line each. They are not fatal: what they name is skipped when drawing.
+std::vector<std::string> danglingrefs();
 
 }  // namespace vortella

@@ -2,6 +2,9 @@
 #include "scene/gmem.h"
 #include "scene/scene.h"
 
+#include <string>
+#include <vector>
+
 namespace vortella {
 
 mem_object_header_s *obj_at(int i) { return vget<object_header_a>(&objs, i); }
@@ -9,6 +12,34 @@ mem_object_header_s *geo_by_no(int no) { return vget<object_header_a>(&geos, no)
 mem_object_header_s *tex_by_no(int no) { return vget<object_header_a>(&texs, no); }
 mem_object_header_s *map_by_no(int no) { return vget<object_header_a>(&maps, no); }
 mem_object_header_s *ins_by_no(int no) { return vget<object_header_a>(&inss, no); }
+
+std::vector<std::string> danglingrefs() {
+    std::vector<std::string> out;
+    for (int i = 0; i < file_no_obj; ++i) {
+        const mem_object_header_s *o = obj_at(i);
+        if (!o) continue;
+        std::string at = "object " + std::to_string(i) + ": ";
+        if (o->type == OT_SMOOTH || o->type == OT_FACETED) {
+            if (!tex_by_no(o->t.geometry.texture))
+                out.push_back(at + "geometry " + std::to_string(o->t.geometry.geom_no) + " names material " +
+                              std::to_string(o->t.geometry.texture) + ", which the file does not hold");
+        } else if (o->type == OT_INSTANCE || o->type == OT_INSTANCE2) {
+            const mem_instance_s &n = o->t.instance;
+            for (int j = 0; j < n.no_geom; ++j) {
+                const geom_instance_s *e = vget<geom_a>(n.geoms, j);
+                if (e && !geo_by_no(e->geom_no))
+                    out.push_back(at + "instance " + std::to_string(n.inst_no) + " names geometry " +
+                                  std::to_string(e->geom_no) + ", which the file does not hold");
+            }
+        } else if (o->type == OT_TEXTURE) {
+            const mem_texture_s &m = o->t.material;
+            if (m.map_type >= 1 && !map_by_no(m.map_no))
+                out.push_back(at + "material " + std::to_string(m.texture_no) + " names map " +
+                              std::to_string(m.map_no) + ", which the file does not hold");
+        }
+    }
+    return out;
+}
 
 void DibFree(BITMAPINFOHEADER *pdib) {
     if (!pdib) return;

@@ -1,8 +1,43 @@
 // vtl: the command-line tool for scene files.
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "tools/vtl.h"
+
+namespace vortella {
+
+// Platform services of the tool: messages go to stderr, and a request to end
+// the process unwinds to main instead.
+int tool_services::message_box(const char *text, const char *caption, unsigned) {
+    std::fprintf(stderr, "vtl: %s: %s\n", caption, text);
+    return IDOK;
+}
+void tool_services::exit_process(int code) { throw process_exit{code}; }
+void tool_services::clear_system_palette() {}
+
+}  // namespace vortella
+
+using namespace vortella;
+
+static int usage() {
+    std::fprintf(stderr,
+                 "usage: vtl info SCENE.vtl [--json] [--maps DIR] [--background BMP]\n"
+                 "       vtl sample SCENE.vtl\n");
+    return 2;
+}
 
 int main(int argc, char **argv) {
-    std::fprintf(stderr, "usage: vtl info SCENE.vtl [--json] [--maps DIR]\n");
-    return 2;
+    if (argc < 2) return usage();
+    tool_services svc;
+    set_sys(&svc);
+    const std::string cmd = argv[1];
+    if (cmd == "info") return cmd_info(argc - 2, argv + 2);
+    if (cmd == "sample") return cmd_sample(argc - 2, argv + 2);
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        usage();
+        return 0;
+    }
+    std::fprintf(stderr, "vtl: unknown command '%s'\n", cmd.c_str());
+    return usage();
 }

@@ -1,0 +1,23 @@
+// Commands of the vtl tool. Each takes the arguments after its name and
+// returns the exit status.
+#pragma once
+
+#include "app/platform/platform.h"
+
+namespace vortella {
+
+struct tool_services : services {
+    int message_box(const char *text, const char *caption, unsigned type) override;
+    [[noreturn]] void exit_process(int code) override;
+    void clear_system_palette() override;
+};
+
+// vtl info SCENE.vtl [--json] [--maps DIR] [--background BMP]
+// Exit status: 0 loaded, 1 cannot open (or a map it names is missing),
+// 2 malformed or bad arguments.
+int cmd_info(int argc, char **argv);
+
+// vtl sample SCENE.vtl: writes the sample scene and its map.
+int cmd_sample(int argc, char **argv);
+
+}  // namespace vortella
