@@ -1,0 +1,124 @@
+// The vtl tool as a user runs it: exit status, output and messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "authoring/primitives.h"
+#include "support/testutil.h"
+
+namespace vortella {
+namespace {
+
+struct run_result {
+    int status;
+    std::string out, err;
+};
+
+run_result vtl(const std::string &args, const test::tempdir &dir) {
+    const std::string errfile = dir.file("stderr.txt");
+    const std::string cmd = std::string(VTL_PATH) + " " + args + " 2>" + errfile;
+    run_result r{};
+    std::FILE *p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    std::vector<uint8_t> e = test::readbytes(errfile);
+    r.err.assign(e.begin(), e.end());
+    return r;
+}
+
+TEST(VtlInfo, JsonReportsWhatTheWriterWrote) {
+    test::tempdir dir;
+    scene_desc s = test::every_kind_scene(dir);
+    std::string err;
+    ASSERT_TRUE(write_scene_file(s, dir.file("s.vtl"), &err)) << err;
+    run_result r = vtl("info " + dir.file("s.vtl") + " --json --maps " + dir.file("maps"), dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["file_no_obj"], s.objects.size());
+    EXPECT_EQ(j["header_text"], "every kind");
+    ASSERT_EQ(j["geometries"].size(), 2u);
+    const geometry_desc &box = s.objects[4].geometry;
+    EXPECT_EQ(j["geometries"][0]["geom_no"], box.geom_no);
+    EXPECT_EQ(j["geometries"][0]["no_triangles"], box.triangles.size());
+    EXPECT_EQ(j["geometries"][0]["zmax"].get<float>(), 3.0f);
+    EXPECT_EQ(j["geometries"][0]["no_ddh"][31], box.triangles.size());
+    ASSERT_EQ(j["materials"].size(), 3u);
+    const auto &tex = j["materials"][1];
+    EXPECT_EQ(tex["name"], "textured");
+    EXPECT_EQ(tex["map_type"], 1);
+    EXPECT_EQ(tex["x_freq"], 3);
+    EXPECT_EQ(tex["brilliance"].get<float>(), s.objects[1].material.brilliance);
+    EXPECT_EQ(tex["pdibmap"]["biWidth"], 16);
+    EXPECT_EQ(j["materials"][2]["pdibdel"], 1);   // reflection copy
+    EXPECT_EQ(j["maps"][0]["ext_name"], "check.bmp");
+    EXPECT_EQ(j["maps"][0]["map_no"], 5);
+    EXPECT_EQ(j["instances"][0]["geoms"], nlohmann::json::array({1, 2}));
+    EXPECT_EQ(j["instances"][0]["instances"], nlohmann::json::array({8}));
+    EXPECT_EQ(j["camx"].get<float>(), 5.0f);
+    EXPECT_EQ(j["camz"].get<float>(), 7.0f);
+    EXPECT_EQ(j["objects"][11]["type"], 7);
+    EXPECT_TRUE(j["warnings"].empty());
+
+    // The text form names the same records.
+    r = vtl("info " + dir.file("s.vtl"), dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("geometry: name=\"box\" geom_no=1 no_points=8 no_triangles=12"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("camera: camx=5 camy=-6 camz=7"), std::string::npos) << r.out;
+}
+
+TEST(VtlInfo, StatusTellsMissingFromMalformed) {
+    test::tempdir dir;
+    run_result r = vtl("info " + dir.file("absent.vtl"), dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("absent.vtl: cannot open"), std::string::npos) << r.err;
+
+    std::vector<uint8_t> b = write_scene(test::tiny_scene());
+    b.resize(200);
+    test::writebytes(dir.file("cut.vtl"), b);
+    r = vtl("info " + dir.file("cut.vtl"), dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cut.vtl: object 0 at byte 200: file ends inside"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    scene_desc s = test::tiny_scene();
+    s.add(map_desc{"gone.bmp", 1});
+    std::string err;
+    ASSERT_TRUE(write_scene_file(s, dir.file("nomap.vtl"), &err));
+    r = vtl("info " + dir.file("nomap.vtl"), dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("File gone.bmp not found"), std::string::npos) << r.err;
+
+    EXPECT_EQ(vtl("info", dir).status, 2);
+    EXPECT_EQ(vtl("frobnicate", dir).status, 2);
+}
+
+TEST(VtlInfo, DanglingReferencesAreWarnings) {
+    test::tempdir dir;
+    scene_desc s = test::tiny_scene();
+    s.objects[2].instance.geoms = {1, 6};
+    std::string err;
+    ASSERT_TRUE(write_scene_file(s, dir.file("d.vtl"), &err));
+    run_result r = vtl("info " + dir.file("d.vtl") + " --json", dir);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("warning: object 2: instance 1 names geometry 6"), std::string::npos) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["warnings"].size(), 1u);
+}
+
+TEST(VtlSample, WritesALoadableSceneWithItsMap) {
+    test::tempdir dir;
+    ASSERT_EQ(vtl("sample " + dir.file("sample.vtl"), dir).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("checker.bmp")));
+    // Loaded from another folder: the map is found beside the scene.
+    run_result r = vtl("info " + dir.file("sample.vtl") + " --json", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["materials"][1]["tables"].size(), 4u);
+}
+
+}  // namespace
+}  // namespace vortella
