@@ -7,14 +7,12 @@
 
 namespace vortella {
 
-// Platform services of the tool: messages go to stderr, and a request to end
-// the process unwinds to main instead.
+// Messages of the loader go to stderr; a request to end the process unwinds
+// to the command (the headless backend throws process_exit).
 int tool_services::message_box(const char *text, const char *caption, unsigned) {
     std::fprintf(stderr, "vtl: %s: %s\n", caption, text);
     return IDOK;
 }
-void tool_services::exit_process(int code) { throw process_exit{code}; }
-void tool_services::clear_system_palette() {}
 
 }  // namespace vortella
 

@@ -6,10 +6,9 @@
 
 namespace vortella {
 
-struct tool_services : services {
+// The headless backend, with messages on stderr.
+struct tool_services : headless_services {
     int message_box(const char *text, const char *caption, unsigned type) override;
-    [[noreturn]] void exit_process(int code) override;
-    void clear_system_palette() override;
 };
 
 // vtl info SCENE.vtl [--json] [--maps DIR] [--background BMP]
