@@ -1,0 +1,43 @@
+// Frame rendering: the per-frame driver that draws the render list into the
+// off-screen picture, and the ordering of the triangles of overlapping
+// objects.
+//
+// All state of this subsystem is declared here.
+#pragma once
+
+#include "scene/scene.h"
+
+namespace vortella {
+
+// Per-triangle working values of the triangle being prepared.
+inline float ux1, uy1, uz1, ux2, uy2, uz2, ux3, uy3, uz3;   // scene space
+inline float nx1, ny1, nz1, nx2, ny2, nz2, nx3, ny3, nz3;   // vertex normals
+inline float vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3;   // view space
+inline int sx1, sy1, sx2, sy2, sx3, sy3;                    // pixel positions
+inline int sn1, sn2, sn3;                                   // shades, 0..255
+inline int hl1, hl2, hl3;                                   // highlight, 0..31
+inline int stx1, sty1, stx2, sty2, stx3, sty3;              // texture coords
+inline float wnx, wny, wnz, xpx;                            // face plane
+
+// Per-material values of the entry being drawn.
+inline float hlth;                 // highlight threshold
+inline float tmapfacx, tmapfacy;   // texture coordinate scales
+
+// Draws one frame of the loaded scene into the picture.
+void render();
+
+// Overlap tests of the merge selection (pure functions).
+int pointinseg(int x1, int y1, int x2, int y2, int x3, int y3, int sx1, int sy1);
+int pointintri(int sx1, int sy1, int sx2, int sy2, int sx3, int sy3, int ssx1, int ssy1);
+int anypointintri(int sx1, int sy1, int sx2, int sy2, int sx3, int sy3,
+                  int ssx1, int ssy1, int ssx2, int ssy2, int ssx3, int ssy3);
+int interseg(float sx1, float sy1, float vz1, float sx2, float sy2, float vz2,
+             float ssx1, float ssy1, float svz1, float ssx2, float ssy2, float svz2);
+int intertri(int sx1, int sy1, float vz1, int sx2, int sy2, float vz2, int sx3, int sy3, float vz3,
+             int ssx1, int ssy1, float svz1, int ssx2, int ssy2, float svz2, int ssx3, int ssy3, float svz3);
+
+// The entry of a merged group whose current triangle is painted next, or
+// null when every entry is exhausted.
+mem_render_entry_s *mergepick(mem_render_entry_s *head);
+
+}  // namespace vortella
