@@ -188,8 +188,8 @@ inline vas renl;
 inline int renlent;
 
 // Camera, light and background settings, set from the scene file.
-inline float camx, camy, camz, tarx, tary, tarz, focl;
-inline float CamRotRate, CamPanRate, CamZoomRate, CamFHeight;
+inline float camx = 1, camy = 1, camz = 1, tarx, tary, tarz, focl = 1.93f;
+inline float CamRotRate, CamPanRate, CamZoomRate, CamFHeight = 1.7f;
 inline int movem;
 inline float ltal, ltaz;
 inline int sbackground;
