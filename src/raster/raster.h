@@ -6,7 +6,14 @@
 
 #include <cstdint>
 
+#include "raster/fixed.h"
+#include "scene/scene.h"
+
 namespace vortella {
+
+// ---------------------------------------------------------------------------
+// Picture
+// ---------------------------------------------------------------------------
 
 // The off-screen 8-bit picture: picw x pich palette indices, row y at
 // yaddar[y]; picw is a multiple of 16, pich of 4, both at most 2048.
@@ -15,6 +22,180 @@ inline int picw, pich;
 inline int picw1, pich1;     // integer halves
 inline int picw_1, pich_1;   // last column and row
 inline uint8_t *yaddar[pic_max];
-inline uint8_t *transa;      // one transparency mark per pixel
+inline uint8_t *transa;      // one transparency mark per pixel, y * picw + x
+
+// ---------------------------------------------------------------------------
+// Halftone palette and dithering
+// ---------------------------------------------------------------------------
+
+struct PALETTEENTRY {
+    uint8_t peRed, peGreen, peBlue, peFlags;
+};
+
+// The 256 entries of the halftone palette, filled by the platform's palette
+// service; the fillers read it back to recover a stored pixel's colour.
+inline PALETTEENTRY peEntry[256];
+
+// Halftone dithering onto the 6 x 6 x 6 colour cube of the halftone palette.
+inline constexpr uint8_t aDividedBy51[256] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+    2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+    2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+    2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+    3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4, 4, 4, 4,
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4,
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4,
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 5,
+};
+inline constexpr uint8_t aModulo51[256] = {
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
+    16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
+    32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
+    48, 49, 50, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12,
+    13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
+    29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44,
+    45, 46, 47, 48, 49, 50, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9,
+    10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
+    26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41,
+    42, 43, 44, 45, 46, 47, 48, 49, 50, 0, 1, 2, 3, 4, 5, 6,
+    7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+    23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38,
+    39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 0, 1, 2, 3,
+    4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+    20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35,
+    36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 0,
+};
+inline constexpr uint8_t aTimes6[6] = {0, 6, 12, 18, 24, 30};
+inline constexpr uint8_t aTimes36[6] = {0, 36, 72, 108, 144, 180};
+// Dither thresholds 0..50, [x mod 8][y mod 8].
+inline constexpr uint8_t aHalftone8x8[8][8] = {
+    {0, 38, 9, 47, 2, 40, 11, 50},
+    {25, 12, 35, 22, 27, 15, 37, 24},
+    {6, 44, 3, 41, 8, 47, 5, 43},
+    {31, 19, 28, 15, 34, 21, 31, 18},
+    {1, 39, 11, 49, 0, 39, 10, 48},
+    {27, 14, 36, 23, 26, 13, 35, 23},
+    {7, 46, 4, 43, 7, 45, 3, 42},
+    {33, 20, 30, 17, 32, 19, 29, 16},
+};
+// Palette index of cube colour k = r + 6 g + 36 b (levels 0..5).
+inline constexpr uint8_t aWinGHalftoneTranslation[216] = {
+    0, 29, 30, 31, 32, 249, 33, 34, 35, 36, 37, 38,
+    39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50,
+    51, 52, 53, 54, 55, 56, 250, 250, 57, 58, 59, 251,
+    60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71,
+    72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83,
+    84, 85, 86, 87, 88, 89, 250, 90, 91, 92, 93, 94,
+    95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105, 106,
+    107, 108, 109, 110, 111, 227, 112, 113, 114, 115, 116, 117,
+    118, 119, 151, 120, 121, 122, 123, 124, 228, 125, 126, 229,
+    133, 162, 135, 131, 132, 137, 166, 134, 140, 130, 136, 143,
+    138, 139, 174, 141, 142, 177, 129, 144, 145, 146, 147, 148,
+    149, 150, 157, 152, 153, 154, 155, 156, 192, 158, 159, 160,
+    161, 196, 163, 164, 165, 127, 199, 167, 168, 169, 170, 171,
+    172, 173, 207, 175, 176, 210, 178, 179, 180, 181, 182, 183,
+    184, 185, 186, 187, 188, 189, 190, 191, 224, 193, 194, 195,
+    252, 252, 197, 198, 128, 253, 252, 200, 201, 202, 203, 204,
+    205, 206, 230, 208, 209, 231, 211, 212, 213, 214, 215, 216,
+    217, 218, 219, 220, 221, 222, 254, 223, 232, 225, 226, 255,
+};
+
+// Palette index of the colour (r, g, b), each 0..255, under the dither
+// threshold t of its pixel: a channel rounds up to the next of the six
+// levels exactly when its remainder above the lower level exceeds t, so a
+// remainder of 0 never rounds up and 255 stays at level 5.
+inline uint8_t halftone(int r, int g, int b, int t) {
+    int lr = aDividedBy51[r] + (aModulo51[r] > t);
+    int lg = aDividedBy51[g] + (aModulo51[g] > t);
+    int lb = aDividedBy51[b] + (aModulo51[b] > t);
+    return aWinGHalftoneTranslation[lr + aTimes6[lg] + aTimes36[lb]];
+}
+
+// The halftone index of (r, g, b) at pixel (x, y), x, y >= 0.
+inline uint8_t halftone_at(int r, int g, int b, int x, int y) {
+    return halftone(r, g, b, aHalftone8x8[x & 7][y & 7]);
+}
+
+// ---------------------------------------------------------------------------
+// Span fillers
+// ---------------------------------------------------------------------------
+
+// Per-triangle hand-over from the clipper: pixel vertices (inside the
+// picture), shade indices 0..255, highlight levels 0..31 and texture
+// coordinates (0..16383 spans the texture once).
+inline int x1, y1, x2, y2, x3, y3;
+inline int n1, n2, n3;
+inline int h1, h2, h3;
+inline int tx1, ty1, tx2, ty2, tx3, ty3;
+
+// Per-material inputs, set by the frame renderer.
+inline litea *ptl;                 // shading table L(s, v)
+inline hilitea *pth;               // highlight table H(h, v)
+inline litea *ptr, *ptg, *ptb;     // transmission tables, red, green, blue
+inline texta *pta;                 // texture row addresses by ty
+inline textia *pti;                // texel byte offsets by tx
+inline uint8_t pred, pgreen, pblue;   // material colour
+inline int attf;                   // right shift of the unlit textured filler
+inline uint8_t trctr;              // transparency counter of the entry drawn
+
+// A span filler: no arguments, result ignored.
+typedef int (*filler_fn)();
+
+int f08000();   // flat
+int s08000();   // smooth
+int s08010();   // smooth, highlighted
+int f08100();   // flat textured
+int a08100();   // unlit textured
+int f08110();   // flat textured, highlighted
+int s08100();   // smooth textured
+int s08110();   // smooth textured, highlighted
+int f08011();   // flat transparent, highlighted
+int s08011();   // smooth transparent, highlighted
+
+// ---------------------------------------------------------------------------
+// Triangle clipping
+// ---------------------------------------------------------------------------
+
+// Clip a view-space triangle against the view pyramid side planes from
+// `plane` on (0 right, 1 left, 2 top, 3 bottom; callers pass 0), project
+// every remaining piece and hand it to render_tri.
+void clipt0(filler_fn render_tri, int plane,
+            float ux1, float uy1, float uz1, float ux2, float uy2, float uz2,
+            float ux3, float uy3, float uz3, int sn1, int hl1);
+void clipt1(filler_fn render_tri, int plane,
+            float ux1, float uy1, float uz1, int sn1, int hl1,
+            float ux2, float uy2, float uz2, int sn2, int hl2,
+            float ux3, float uy3, float uz3, int sn3, int hl3);
+void clipt2(filler_fn render_tri, int plane,
+            float ux1, float uy1, float uz1, int sn1, int hl1, int stx1, int sty1,
+            float ux2, float uy2, float uz2, int sn2, int hl2, int stx2, int sty2,
+            float ux3, float uy3, float uz3, int sn3, int hl3, int stx3, int sty3);
+
+// ---------------------------------------------------------------------------
+// Background
+// ---------------------------------------------------------------------------
+
+inline float fovx, fovy;           // field of view of the panorama, radians
+inline float CamMaxTilt = 1.0908f; // largest camera tilt, radians
+
+// The panorama tile: bgx x bgy palette indices, row j at bgmap + j * bgx,
+// followed by pic_max bytes of slack (see createbg); null until prepared.
+inline uint8_t *bgmap;
+inline int bgx, bgy;
+inline int bgxrep;                 // tiles around 360 degrees, 1..9
+
+void calcmaxt();
+void createbg();
+void dobackground();
+// Releases the panorama tile (at exit).
+void freebg();
 
 }  // namespace vortella

@@ -1,0 +1,228 @@
+// Span fillers: the shared scan, each member's colour rule, texture bounds,
+// transparency marks and the flat pattern copy.
+#include <memory>
+#include <random>
+
+#include "rastertest.h"
+
+namespace vortella {
+namespace {
+
+struct Fill : ::testing::Test {
+    testpic pic;
+    std::unique_ptr<testmat> mat{new testmat};
+
+    void SetUp() override {
+        create_halftone_palette();
+        pic.make(64, 48);
+        mat->use();
+        pred = 255, pgreen = 0, pblue = 0;
+        n1 = n2 = n3 = h1 = h2 = h3 = 0;
+        tx1 = ty1 = tx2 = ty2 = tx3 = ty3 = 0;
+        attf = 0, trctr = 1;
+    }
+    // First and last column written in row y, (-1, -1) for none.
+    std::pair<int, int> row(int y) const {
+        int a = -1, b = -1;
+        for (int x = 0; x < picw; ++x)
+            if (pic.at(x, y) != untouched) b = x, a = a < 0 ? x : a;
+        return {a, b};
+    }
+};
+using span = std::pair<int, int>;
+
+// Shade s in base 6 over the channels (m = 0, 1, 2), every digit an exact
+// level, so a stored pixel gives its shade back.
+void codeshades(litea &l) {
+    for (int s = 0; s < 256; ++s)
+        for (int c = 0, d = s; c < 3; ++c, d /= 6) l.lti[s * 256 + c] = uint8_t(51 * (d % 6));
+}
+int decode(uint8_t p) {
+    const PALETTEENTRY &e = peEntry[p];
+    return e.peRed / 51 + 6 * (e.peGreen / 51) + 36 * (e.peBlue / 51);
+}
+
+TEST_F(Fill, OneRowFlatTopAndFlatBottom) {
+    for (filler_fn f : all_fillers) {
+        pic.make(64, 48);
+        settri(5, 3, 9, 3, 2, 3);
+        f();
+        EXPECT_EQ(row(3), span(5, 5));   // vertex 1 alone
+        EXPECT_EQ(row(2), span(-1, -1));
+        EXPECT_EQ(row(4), span(-1, -1));
+    }
+    settri(2, 0, 10, 0, 6, 8);
+    f08000();
+    EXPECT_EQ(row(0), span(2, 2));
+    EXPECT_EQ(row(1), span(3, 10));
+    EXPECT_EQ(row(8), span(6, 7));   // the short edge stops a step short
+    pic.make(64, 48);
+    settri(6, 0, 2, 8, 10, 8);
+    f08000();
+    EXPECT_EQ(row(8), span(2, 10));
+    EXPECT_EQ(row(9), span(-1, -1));
+}
+
+TEST_F(Fill, LowerHalfRestartsAtVertexTwo) {
+    codeshades(mat->l);
+    pred = 0, pgreen = 1, pblue = 2;
+    settri(10, 0, 30, 10, 0, 20);
+    n1 = 0, n2 = 100, n3 = 200;
+    s08000();
+    EXPECT_EQ(decode(pic.at(30, 10)), 100);
+    EXPECT_EQ(row(11), span(5, 30));
+    EXPECT_EQ(decode(pic.at(30, 11)), 100);   // vertex 2's own value
+    EXPECT_EQ(decode(pic.at(5, 11)), 110);    // the long edge goes on
+    EXPECT_EQ(row(20), span(0, 3));
+    EXPECT_EQ(decode(pic.at(0, 20)), 200);
+    EXPECT_EQ(decode(pic.at(3, 20)), 190);    // vertex 3 less one step
+}
+
+TEST_F(Fill, TextureOutsideZeroTo16383UsesTheFallback) {
+    const uint8_t texelidx = aWinGHalftoneTranslation[1 + 6 * 2 + 36 * 3], red = 249;
+    mat->settexel(3, 0, 51, 102, 153);
+    mat->settexel(0, 0, 51, 102, 153);
+    for (filler_fn f : {f08100, a08100, f08110, s08100, s08110}) {
+        // Row 1 spans x = 0..2 with tx from vertex 2 to vertex 3.
+        settri(0, 0, 0, 1, 2, 1);
+        tx1 = tx2 = 16383, tx3 = 16385;
+        f();
+        EXPECT_EQ(pic.at(0, 1), texelidx);
+        EXPECT_EQ(pic.at(1, 1), red);
+        settri(0, 0, 0, 1, 2, 1);
+        tx1 = tx2 = -1, tx3 = 1;
+        f();
+        EXPECT_EQ(pic.at(0, 1), red);
+        EXPECT_EQ(pic.at(1, 1), texelidx);
+        tx1 = tx2 = tx3 = 0;
+    }
+}
+
+TEST_F(Fill, FlatLongSpansEqualPerPixelDithering) {
+    pred = 100, pgreen = 150, pblue = 30;
+    for (int w : {20, 21, 22, 40, 58})
+        for (int xa : {0, 3, 5}) {
+            settri(xa, 6, xa, 7, xa + w, 7);
+            f08000();
+            EXPECT_EQ(row(7), span(xa, xa + w));
+            for (int x = xa; x <= xa + w; ++x) ASSERT_EQ(pic.at(x, 7), halftone_at(100, 150, 30, x, 7));
+            pic.make(64, 48);
+        }
+}
+
+TEST_F(Fill, EachMemberFormsItsColour) {
+    auto L = [](int s, int v) { return v * s / 255; };
+    auto H = [](int h, int v) { return std::min(255, v + 4 * h); };
+    auto T = [](int s, int v) { return v * (255 - s) / 255; };
+    for (int i = 0; i < 65536; ++i) {
+        mat->l.lti[i] = uint8_t(L(i >> 8, i & 255));
+        mat->tr.lti[i] = mat->tg.lti[i] = mat->tb.lti[i] = uint8_t(T(i >> 8, i & 255));
+    }
+    for (int i = 0; i < 32 * 256; ++i) mat->h.hli[i] = H(i >> 8, i & 255);
+    mat->settexel(0, 0, 180, 120, 60);
+    const int m[3] = {30, 90, 210}, t[3] = {180, 120, 60}, o[3] = {102, 51, 204}, s = 200, h = 10;
+    pred = uint8_t(m[0]), pgreen = uint8_t(m[1]), pblue = uint8_t(m[2]), attf = 1;
+    auto run = [&](filler_fn f, auto rule) {
+        const bool see_through = f == f08011 || f == s08011;
+        pic.make(64, 48);
+        if (see_through) pic.fill(halftone(o[0], o[1], o[2], 0));
+        settri(8, 8, 20, 8, 8, 20);
+        n1 = n2 = n3 = s, h1 = h2 = h3 = h;
+        f();
+        int seen = 0;
+        for (int y = 0; y < pich; ++y)
+            for (int x = 0; x < picw; ++x)
+                if (see_through ? transa[y * picw + x] == trctr : pic.at(x, y) != untouched) {
+                    ASSERT_EQ(pic.at(x, y), halftone_at(rule(0), rule(1), rule(2), x, y));
+                    ++seen;
+                }
+        EXPECT_EQ(seen, 91);
+    };
+    run(f08000, [&](int k) { return H(h, L(s, m[k])); });
+    run(s08000, [&](int k) { return L(s, m[k]); });
+    run(s08010, [&](int k) { return H(h, L(s, m[k])); });
+    run(f08100, [&](int k) { return L(s, t[k]); });
+    run(a08100, [&](int k) { return t[k] >> 1; });
+    run(f08110, [&](int k) { return H(h, L(s, t[k])); });
+    run(s08100, [&](int k) { return L(s, t[k]); });
+    run(s08110, [&](int k) { return H(h, L(s, t[k])); });
+    run(f08011, [&](int k) { return H(h, T(s, o[k])); });
+    run(s08011, [&](int k) { return H(h, T(s, o[k])); });
+    // Shade and highlight beyond the tables are clamped to their last rows.
+    settri(30, 30, 40, 30, 30, 40);
+    n1 = 300, h1 = 40;
+    f08000();
+    EXPECT_EQ(pic.at(30, 31), halftone_at(H(31, L(255, m[0])), H(31, L(255, m[1])), H(31, L(255, m[2])), 30, 31));
+}
+
+TEST_F(Fill, TransparentMembersFilterEachPixelOncePerCounter) {
+    codeshades(mat->tr), codeshades(mat->tg), codeshades(mat->tb);
+    for (filler_fn f : {f08011, s08011}) {
+        auto draw = [&](bool marked) {
+            pic.make(64, 48);
+            pic.fill(0);
+            trctr = 50;
+            if (marked)
+                for (int x = 0; x < picw; x += 3) transa[12 * picw + x] = 50, transa[13 * picw + x] = 150;
+            settri(2, 2, 60, 12, 5, 30);
+            n1 = 10, n2 = 150, n3 = 90;
+            f();
+            return pic.mem;
+        };
+        const std::vector<uint8_t> plain = draw(false), marked = draw(true);
+        for (int y = 0; y < pich; ++y)
+            for (int x = 0; x < picw; ++x) {
+                const size_t i = size_t(guardw + y * pic.stride + x);
+                // Marked pixels stay; the others get what they get unmarked,
+                // so the interpolation went on past the skipped ones.
+                ASSERT_EQ(marked[i], y == 12 && x % 3 == 0 ? 0 : plain[i]) << x << "," << y;
+            }
+        settri(2, 2, 60, 12, 5, 30);
+        f();   // the same counter again changes nothing
+        EXPECT_EQ(pic.mem, marked);
+    }
+}
+
+// Random triangles, degenerate ones and wild values included: every member
+// writes exactly the same pixels, one run per row from the top vertex to the
+// bottom one inside the vertices' box, and nothing outside the picture.
+TEST_F(Fill, AllMembersCoverTheSamePixelsInsideThePicture) {
+    std::mt19937 rng(4);
+    auto wild = [&] { return rng() % 4 == 0 ? int(rng()) : int(rng() % 20000) - 2000; };
+    for (int i = 0; i < 300; ++i) {
+        int v[6], a[12];
+        for (int k = 0; k < 6; k += 2) {
+            v[k] = i % 7 == 0 ? int(rng() % 2) * 63 : int(rng() % 64);
+            v[k + 1] = k > 0 && i % 5 == 0 ? v[1] : int(rng() % 48);
+        }
+        for (int &x : a) x = wild();
+        std::vector<uint8_t> ref;
+        for (filler_fn f : all_fillers) {
+            pic.make(64, 48);
+            settri(v[0], v[1], v[2], v[3], v[4], v[5]);
+            n1 = a[0], n2 = a[1], n3 = a[2], h1 = a[3], h2 = a[4], h3 = a[5];
+            tx1 = a[6], ty1 = a[7], tx2 = a[8], ty2 = a[9], tx3 = a[10], ty3 = a[11];
+            attf = a[0];
+            f();
+            ASSERT_TRUE(pic.guards_intact()) << "triangle " << i;
+            std::vector<uint8_t> cover(pic.mem.size());
+            for (size_t k = 0; k < cover.size(); ++k) cover[k] = pic.mem[k] != untouched;
+            if (!ref.empty()) {
+                ASSERT_EQ(cover, ref) << "triangle " << i;
+                continue;
+            }
+            ref = cover;
+            for (int y = 0; y < pich; ++y) {
+                const span r = row(y);
+                ASSERT_EQ(r.first >= 0, y >= std::min({v[1], v[3], v[5]}) && y <= std::max({v[1], v[3], v[5]}));
+                if (r.first < 0) continue;
+                EXPECT_GE(r.first, std::min({v[0], v[2], v[4]}));
+                EXPECT_LE(r.second, std::max({v[0], v[2], v[4]}));
+                EXPECT_EQ(std::count(yaddar[y] + r.first, yaddar[y] + r.second + 1, untouched), 0);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vortella

@@ -1,0 +1,47 @@
+// Halftone dithering rule and the halftone palette.
+#include <set>
+
+#include "rastertest.h"
+
+namespace vortella {
+namespace {
+
+TEST(Halftone, FixedColoursThresholdAndRepeat) {
+    const int fixedcolours[][4] = {{0, 0, 0, 0},       {255, 255, 255, 255}, {255, 0, 0, 249},
+                                   {255, 255, 0, 251}, {255, 0, 255, 253},   {0, 255, 255, 254}};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            for (auto &c : fixedcolours) EXPECT_EQ(halftone_at(c[0], c[1], c[2], x, y), c[3]);
+            // A remainder of 50 rounds up everywhere but where the threshold is 50.
+            EXPECT_EQ(halftone_at(50, 0, 0, x, y), aHalftone8x8[x][y] == 50 ? 0 : 29);
+            const uint8_t p = halftone_at(100, 150, 30, x, y);
+            EXPECT_EQ(halftone_at(100, 150, 30, x + 8, y), p);
+            EXPECT_EQ(halftone_at(100, 150, 30, x + 1608, y + 2040), p);
+        }
+    EXPECT_EQ(halftone_at(50, 0, 0, 0, 7), 0);
+    std::set<int> used(std::begin(aWinGHalftoneTranslation), std::end(aWinGHalftoneTranslation));
+    EXPECT_EQ(used.size(), 212u);
+    EXPECT_EQ(*used.upper_bound(0), 29);
+    EXPECT_EQ(used.count(233) + used.count(248), 0u);
+}
+
+TEST(Palette, CubeColoursAtTheirEntriesAndReadBackToThemselves) {
+    create_halftone_palette();
+    for (int k = 0; k < 216; ++k) {
+        const int p = aWinGHalftoneTranslation[k];
+        const PALETTEENTRY &e = peEntry[p];
+        const int c[3] = {51 * (k % 6), 51 * (k / 6 % 6), 51 * (k / 36)};
+        // The shared entries 250 and 252 show one colour within a level.
+        const int tol = p == 250 || p == 252 ? 51 : 0;
+        EXPECT_LE(std::abs(e.peRed - c[0]), tol) << k;
+        EXPECT_LE(std::abs(e.peGreen - c[1]), tol) << k;
+        EXPECT_LE(std::abs(e.peBlue - c[2]), tol) << k;
+        // The transparent fillers read stored colours back: unchanged, a
+        // stored index must dither to itself.
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) ASSERT_EQ(halftone_at(e.peRed, e.peGreen, e.peBlue, x, y), p);
+    }
+}
+
+}  // namespace
+}  // namespace vortella
