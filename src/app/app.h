@@ -1,0 +1,159 @@
+// The screen-saver application: start-up settings, the playlist and its
+// entry parameters, and the configuration dialogs.
+//
+// All state of this subsystem is declared here. Globals it shares with the
+// renderer live with their subsystem: picw and pich (raster), iminv, camsa
+// and camat (pipeline), mapsdir, sbackgroundbmp and openpath (scene).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "app/platform/platform.h"
+#include "pipeline/pipeline.h"
+#include "raster/raster.h"
+#include "scene/scene.h"
+
+namespace vortella {
+
+// ---------------------------------------------------------------------------
+// Settings and start-up
+// ---------------------------------------------------------------------------
+
+// The settings file, a bare name the profile service resolves.
+constexpr const char *ini_name = "VORTELLA.INI";
+// Longest folder or file path kept from the settings, with its terminator.
+constexpr size_t path_size = 256;
+
+inline HWND hwndApp;
+inline std::string instdir;    // installation folder: help file, executable
+inline int noproc;             // 1 in the configuration role: load no scenes
+inline int Configuring;        // set when the playlist dialog closes
+inline int paldev = 1;         // the display is a 256-colour palette device
+inline int picw2, pich2;       // one third of the picture
+inline int picw3, pich3;       // two thirds of the picture
+
+// The scenes a fresh installation plays: file names beside the executable
+// and their entry-parameter texts.
+struct demo_entry {
+    const char *name;
+    const char *params;
+};
+extern const demo_entry demo_playlist[];
+extern const int demo_count;
+
+// Whether the whole command line asks for the saver role ("/s", "-s", "/S"
+// or "-S"); anything else is the configuration role.
+bool saver_command(const char *cmdline);
+// The executable's folder: its path up to the last separator, or empty.
+std::string executable_dir();
+// Writes a first settings file whose playlist names the demo scenes, when
+// there is no settings file yet. True when it wrote one.
+bool write_first_ini();
+// [Misc] settings: iminv, instdir, mapsdir and sbackgroundbmp, with defaults
+// built from the executable's folder.
+void read_misc_settings();
+// Start values of the picture and camera settings before any scene.
+void set_start_values();
+// Clamps picw to 320..2048 and pich to 200..2048.
+void clamp_picture_size();
+// picw1, picw2, picw3, picw_1 and the same for pich, from picw and pich.
+void set_picture_sizes();
+
+// ---------------------------------------------------------------------------
+// Playlist
+// ---------------------------------------------------------------------------
+
+constexpr int max_entries = 100;
+// Longest scene file name or parameter text read from the settings file,
+// with its terminator.
+constexpr size_t entry_size = 128;
+
+inline std::string fna[max_entries];   // scene file name of each entry
+inline std::string pma[max_entries];   // entry-parameter text of each entry
+inline int noent;                      // entries in the table
+inline int curent;                     // entry to play next
+inline int aspeed;                     // frames per second, 1..18 by the dialog
+inline int seqm;                       // 0 random order, 1 playlist order
+
+// The current entry's parameters (camsa and camat live in the pipeline).
+inline int amode;    // screen animation 1..6
+inline int dsizex;   // picture width
+inline int dsizey;   // picture height
+inline int ddur;     // minutes on screen
+inline int useod;    // 1: the scene's own camera and light motion
+inline int zoomm;    // zoom 1 none, 2 x2, 3 x3
+inline int zoomf;    // 1: fast zoom
+inline int camsp;    // camera speed, degrees per frame
+inline int litsa;    // light start angle, degrees
+inline int litsp;    // light speed, degrees per frame
+inline int litat;    // light altitude, degrees
+
+// One entry parameter: the global, the entry dialog's range and the value a
+// new playlist starts from. In text order.
+struct entry_param {
+    int *value;
+    int lo, hi, def;
+};
+extern const entry_param entry_params[13];
+
+// Sets the entry parameters to the values a new playlist starts from.
+void default_entry();
+// Reads an entry-parameter text ("%i,%i,...", thirteen integers) into the
+// parameters; values the text does not hold keep what they had.
+void parse_entry(const std::string &pm);
+// The entry-parameter text of the current parameters.
+std::string format_entry();
+// Clamps every parameter into the entry dialog's range.
+void clamp_entry();
+
+// [Global] NoOfEntries, Speed and Sequence into noent (1..100), aspeed and
+// seqm.
+void read_global_settings();
+// Entries 0 .. noent - 1 into fna and pma.
+void read_entries();
+// Writes the playlist: named entries renumbered from 0, the [Global] values
+// and the [Misc] settings.
+void write_playlist();
+// Index of the n-th entry (from 0) with a non-empty name; n below 0 counts
+// as 0. -1 when there are not that many.
+int named_entry(int n);
+
+// ---------------------------------------------------------------------------
+// Configuration dialogs
+// ---------------------------------------------------------------------------
+
+inline std::string nentn;        // file name being edited; empty: cancelled
+inline int nSelection;           // selected playlist line
+inline std::string cSelection;   // its text
+inline int canall;               // 1: the playlist dialog was cancelled
+
+// Playlist dialog "Dialogpref".
+namespace pref_id {
+constexpr int list = 201, add = 202, edit = 203, remove = 204, setup = 16, speed = 423,
+              random = 14, ordered = 15, normal = 17, inverted = 18, ok = 200, cancel = 2,
+              help = 431;
+}
+// Entry dialog "Cfgent".
+namespace cfgent_id {
+constexpr int file = 45, browse = 13, duration = 421, xsize = 429, ysize = 430, bounce = 415,
+              bounce_rev = 416, center = 417, random = 418, arrayed = 419, full_screen = 420,
+              object_defaults = 428, light_angle = 425, light_speed = 426, light_altitude = 427,
+              camera_angle = 422, camera_speed = 423, camera_altitude = 424, zoom_none = 14,
+              zoom_x2 = 15, zoom_x3 = 16, fast = 17, ok = 1, cancel = 2, help = 431;
+}
+// Setup dialog "DIASET".
+namespace diaset_id {
+constexpr int install_dir = 45, maps_dir = 19, background_map = 20, ok = 1, cancel = 2, help = 431;
+}
+
+extern const dialog_template dlg_pref, dlg_cfgent, dlg_diaset;
+
+int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
+int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
+int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
+
+// Opens the help file at its index.
+void open_help(HWND owner);
+
+}  // namespace vortella

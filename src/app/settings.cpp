@@ -1,0 +1,94 @@
+// Start-up settings: the role from the command line, the [Misc] settings
+// with their executable-relative defaults, the first settings file of a
+// fresh installation, and the picture's start size.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/app.h"
+
+namespace vortella {
+
+// Scene files of the demo playlist, installed beside the executable. Each
+// runs five minutes at 320 x 200, bouncing, with the motion its file
+// defines.
+const demo_entry demo_playlist[] = {
+    {"DEMO1.VTL", "1,320,200,5,1,1,0,0,0,0,0,0,0"},
+    {"DEMO2.VTL", "1,320,200,5,1,1,0,0,0,0,0,0,0"},
+};
+const int demo_count = int(sizeof demo_playlist / sizeof demo_playlist[0]);
+
+bool saver_command(const char *cmdline) {
+    if (!cmdline) return false;
+    return !std::strcmp(cmdline, "/s") || !std::strcmp(cmdline, "-s") ||
+           !std::strcmp(cmdline, "/S") || !std::strcmp(cmdline, "-S");
+}
+
+std::string executable_dir() {
+    std::string exe = sys()->module_file_name();
+    size_t cut = exe.rfind(pathsep);
+    return cut == std::string::npos ? std::string() : exe.substr(0, cut);
+}
+
+bool write_first_ini() {
+    services *s = sys();
+    if (s->profile_exists(ini_name)) return false;
+    std::string dir = executable_dir();
+    char key[24];
+    for (int i = 0; i < demo_count; ++i) {
+        std::snprintf(key, sizeof key, "EntryFN%03i", i);
+        s->write_profile_string("Entries", key, (dir + pathsep + demo_playlist[i].name).c_str(),
+                                ini_name);
+        std::snprintf(key, sizeof key, "EntryPM%03i", i);
+        s->write_profile_string("Entries", key, demo_playlist[i].params, ini_name);
+    }
+    s->write_profile_string("Global", "NoOfEntries", std::to_string(demo_count).c_str(), ini_name);
+    s->write_profile_string("Global", "Speed", "10", ini_name);
+    s->write_profile_string("Global", "Sequence", "1", ini_name);
+    return true;
+}
+
+void read_misc_settings() {
+    services *s = sys();
+    iminv = s->get_profile_int("Misc", "Normal", 1, ini_name);
+    // The defaults come from the executable's folder, never from the
+    // "InstallDirectory" value.
+    std::string dir = executable_dir();
+    instdir = s->get_profile_string("Misc", "InstallDirectory", dir.c_str(), path_size, ini_name);
+    std::string def = dir + pathsep + "MAPS";
+    mapsdir = s->get_profile_string("Misc", "MapsDirectory", def.c_str(), path_size, ini_name);
+    def += pathsep;
+    def += "BGROUND.BMP";
+    sbackgroundbmp = s->get_profile_string("Misc", "BackgroundMap", def.c_str(), path_size, ini_name);
+}
+
+void set_start_values() {
+    picw = 320;
+    pich = 200;
+    sbackground = 0;
+    movem = 0;
+    focl = 1.93f;
+    CamFHeight = 1.7f;
+    maxmpass = 3;
+    rmergesw = 0;
+}
+
+void clamp_picture_size() {
+    if (picw < 320) picw = 320;
+    if (picw > pic_max) picw = pic_max;
+    if (pich < 200) pich = 200;
+    if (pich > pic_max) pich = pic_max;
+}
+
+void set_picture_sizes() {
+    picw2 = picw / 3;
+    picw3 = picw2 * 2;
+    picw1 = picw / 2;
+    pich2 = pich / 3;
+    pich3 = pich2 * 2;
+    pich1 = pich / 2;
+    picw_1 = picw - 1;
+    pich_1 = pich - 1;
+}
+
+}  // namespace vortella

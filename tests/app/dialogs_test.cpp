@@ -1,0 +1,195 @@
+// The configuration dialogs, driven by scripted actions on the headless
+// backend.
+#include "apptest.h"
+
+namespace vortella::test {
+namespace {
+
+using dialogs = app_test;
+namespace P = pref_id;
+namespace C = cfgent_id;
+
+std::vector<std::string> list_of(headless_services &svc) {
+    return svc.closed_dialogs.at("Dialogpref").items.at(P::list).lines;
+}
+
+TEST_F(dialogs, AddThenCancelLeavesThePlaylistUnchanged) {
+    write_playlist_ini(2);
+    svc.do_click(P::add);
+    svc.do_type(C::file, "NEW.VTL");
+    svc.do_click(C::cancel);
+    svc.do_click(P::ok);
+    EXPECT_EQ(run_pref(), IDOK);
+    EXPECT_EQ(svc.dialogs_run, (std::vector<std::string>{"Dialogpref", "Cfgent"}));
+    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A0.VTL", "A1.VTL"}));
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "2");
+    EXPECT_EQ(ini("Entries", "EntryFN002"), "<none>");
+    EXPECT_EQ(Configuring, 1);
+}
+
+TEST_F(dialogs, NewEntryStartsFromTheLastEntryInTheFile) {
+    write_playlist_ini(3);   // the last has duration 3
+    svc.do_click(P::add);
+    svc.do_type(C::file, "NEW.VTL");
+    svc.do_type(C::xsize, "640");
+    svc.do_click(C::ok);
+    svc.do_click(P::ok);
+    run_pref();
+    const auto &cfg = svc.closed_dialogs.at("Cfgent");
+    EXPECT_EQ(cfg.title, "Add VTL File");
+    EXPECT_EQ(cfg.items.at(C::duration).text, "3");
+    EXPECT_EQ(cfg.items.at(C::bounce_rev).check, BST_CHECKED);
+    EXPECT_EQ(cfg.items.at(C::zoom_x2).check, BST_CHECKED);
+    EXPECT_EQ(cfg.items.at(C::fast).check, BST_CHECKED);
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "4");
+    EXPECT_EQ(ini("Entries", "EntryFN003"), "NEW.VTL");
+    EXPECT_EQ(ini("Entries", "EntryPM003"), "2,640,200,3,0,2,1,10,5,20,30,-4,45");
+}
+
+TEST_F(dialogs, DeletingEntry2Of4RenumbersTheRest) {
+    write_playlist_ini(4);
+    svc.do_select(P::list, 1);
+    svc.do_click(P::remove);
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A0.VTL", "A2.VTL", "A3.VTL"}));
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "3");
+    EXPECT_EQ(ini("Entries", "EntryFN000"), "A0.VTL");
+    EXPECT_EQ(ini("Entries", "EntryFN001"), "A2.VTL");
+    EXPECT_EQ(ini("Entries", "EntryFN002"), "A3.VTL");
+    EXPECT_EQ(ini("Entries", "EntryPM001"), "2,320,200,3,0,2,1,10,5,20,30,-4,45");
+    // The old last key stays behind, beyond the count.
+    EXPECT_EQ(ini("Entries", "EntryFN003"), "A3.VTL");
+    EXPECT_EQ(ini("Misc", "InstallDirectory"), "/opt/vortella");
+}
+
+TEST_F(dialogs, SpeedIsClampedTo1Through18) {
+    write_playlist_ini(1);
+    svc.do_type(P::speed, "0");
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(ini("Global", "Speed"), "1");
+    svc.do_type(P::speed, "40");
+    svc.do_click(P::ordered);
+    svc.do_click(P::random);
+    svc.do_click(P::inverted);
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(ini("Global", "Speed"), "18");
+    EXPECT_EQ(ini("Global", "Sequence"), "0");
+    EXPECT_EQ(ini("Misc", "Normal"), "0");
+    EXPECT_EQ(svc.closed_dialogs.at("Dialogpref").items.at(P::speed).text, "40");
+}
+
+TEST_F(dialogs, EditAndDeleteWithoutSelectionActOnTheFirstNamedEntry) {
+    write_playlist_ini(3);
+    svc.do_click(P::edit);   // nSelection still 0
+    svc.do_type(C::file, "FIRST.VTL");
+    svc.do_click(C::ok);
+    svc.do_select(P::list, -1);
+    svc.do_click(P::remove);
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(nSelection, -1);
+    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A1.VTL", "A2.VTL"}));
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "2");
+    EXPECT_EQ(ini("Entries", "EntryFN000"), "A1.VTL");
+}
+
+TEST_F(dialogs, EditAndDeletePastTheNamedEntriesDoNothing) {
+    // An empty name still gets a list line, but no entry stands behind it.
+    write_ini("[Global]\nNoOfEntries=2\n[Entries]\nEntryFN000=A.VTL\nEntryPM000=1,100,100,5,0,1,0,0,0,0,0,0,0\n");
+    svc.do_select(P::list, 1);
+    svc.do_click(P::edit);
+    svc.do_click(P::remove);
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(svc.dialogs_run.size(), 1u);   // no entry dialog
+    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A.VTL", ""}));
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "1");
+    EXPECT_EQ(ini("Entries", "EntryFN000"), "A.VTL");
+}
+
+TEST_F(dialogs, AFullTableRefusesAdditionsUntilAnEntryIsDeleted) {
+    write_playlist_ini(100);
+    svc.do_click(P::add);
+    svc.do_select(P::list, 0);
+    svc.do_click(P::remove);
+    svc.do_click(P::add);
+    svc.do_type(C::file, "NEW.VTL");
+    svc.do_click(C::ok);
+    svc.do_click(P::ok);
+    run_pref();
+    ASSERT_EQ(svc.boxes.size(), 1u);
+    EXPECT_EQ(svc.dialogs_run.size(), 2u);   // the first ADD opened nothing
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "100");
+    EXPECT_EQ(ini("Entries", "EntryFN000"), "A1.VTL");
+    EXPECT_EQ(ini("Entries", "EntryFN099"), "NEW.VTL");
+}
+
+TEST_F(dialogs, CancelWritesNothing) {
+    svc.do_click(P::add);
+    svc.do_type(C::file, "NEW.VTL");
+    svc.do_click(C::ok);
+    svc.do_click(P::cancel);
+    EXPECT_EQ(run_pref(), IDCANCEL);
+    EXPECT_EQ(canall, 1);
+    EXPECT_EQ(Configuring, 1);
+    EXPECT_FALSE(svc.profile_exists(ini_name));
+}
+
+TEST_F(dialogs, EntryDialogClampsWhatItShowsAndWhatIsTyped) {
+    write_ini("[Global]\nNoOfEntries=1\n[Entries]\nEntryFN000=A.VTL\n"
+              "EntryPM000=9,0,100000,-3,0,7,0,400,-40,95,-1,31,-95\n");
+    svc.do_select(P::list, 0);
+    svc.do_click(P::edit);
+    svc.do_type(C::camera_speed, "-99");
+    svc.do_type(C::light_angle, "abc");
+    svc.do_click(C::arrayed);   // disabled: no effect
+    svc.do_click(C::center);
+    svc.do_click(C::zoom_x3);
+    svc.do_click(C::object_defaults);
+    svc.do_click(C::ok);
+    svc.do_click(P::ok);
+    run_pref();
+    const auto &cfg = svc.closed_dialogs.at("Cfgent");
+    EXPECT_EQ(cfg.items.at(C::xsize).text, "32");
+    EXPECT_EQ(cfg.items.at(C::camera_speed).text, "-99");   // the edit keeps it
+    EXPECT_EQ(cfg.items.at(C::center).check, BST_CHECKED);
+    EXPECT_EQ(cfg.items.at(C::full_screen).check, BST_UNCHECKED);
+    EXPECT_EQ(ini("Entries", "EntryPM000"), "3,32,2048,1,1,3,0,359,-30,90,0,30,-90");
+}
+
+TEST_F(dialogs, BrowseTakesTheChosenFile) {
+    write_playlist_ini(1);
+    svc.open_files = {"", "/scenes/X.VTL"};
+    svc.do_click(P::add);
+    svc.do_click(C::browse);   // cancelled
+    svc.do_click(C::browse);
+    svc.do_click(C::ok);
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(svc.closed_dialogs.at("Cfgent").items.at(C::file).text, "/scenes/X.VTL");
+    EXPECT_EQ(ini("Entries", "EntryFN001"), "/scenes/X.VTL");
+}
+
+TEST_F(dialogs, SetupEditsTheFoldersAndHelpOpensTheIndex) {
+    svc.do_click(P::setup);
+    svc.do_type(diaset_id::maps_dir, "/m");
+    svc.do_click(diaset_id::help);
+    svc.do_click(diaset_id::ok);
+    svc.do_click(P::setup);
+    svc.do_type(diaset_id::install_dir, "/ignored");
+    svc.do_click(diaset_id::cancel);
+    svc.do_click(P::help);
+    svc.do_click(P::ok);
+    run_pref();
+    EXPECT_EQ(mapsdir, "/m");
+    EXPECT_EQ(instdir, "/opt/vortella");
+    EXPECT_EQ(ini("Misc", "MapsDirectory"), "/m");
+    EXPECT_EQ(svc.help, (std::vector<std::string>{"/opt/vortella/VORTELLA.HLP",
+                                                  "/opt/vortella/VORTELLA.HLP"}));
+}
+
+}  // namespace
+}  // namespace vortella::test

@@ -1,0 +1,124 @@
+// Start-up settings and the playlist's storage and text format.
+#include "apptest.h"
+
+namespace vortella::test {
+namespace {
+
+using settings = app_test;
+using playlist = app_test;
+
+TEST(Role, OnlyTheWholeSaverSwitchStartsTheSaver) {
+    for (const char *s : {"/s", "-s", "/S", "-S"}) EXPECT_TRUE(saver_command(s)) << s;
+    for (const char *s : {"", "/c", "-c", "/C", "-C", "/s 1234", "/S ", " /S", "s", "/p", "/ss"})
+        EXPECT_FALSE(saver_command(s)) << '"' << s << '"';
+    EXPECT_FALSE(saver_command(nullptr));
+}
+
+TEST_F(settings, WithNoFileTheFoldersComeFromTheExecutable) {
+    iminv = 0;
+    read_misc_settings();
+    EXPECT_EQ(iminv, 1);
+    EXPECT_EQ(instdir, "/opt/vortella");
+    EXPECT_EQ(mapsdir, "/opt/vortella/MAPS");
+    EXPECT_EQ(sbackgroundbmp, "/opt/vortella/MAPS/BGROUND.BMP");
+
+    svc.module_path = "vortella";   // no folder part
+    read_misc_settings();
+    EXPECT_EQ(instdir, "");
+    EXPECT_EQ(mapsdir, "/MAPS");
+}
+
+TEST_F(settings, DefaultsDoNotFollowTheInstallDirectory) {
+    write_ini("[misc]\nInstallDirectory=/elsewhere\nNormal=0\nBackgroundMap=/b.bmp\n");
+    read_misc_settings();
+    EXPECT_EQ(iminv, 0);
+    EXPECT_EQ(instdir, "/elsewhere");
+    EXPECT_EQ(mapsdir, "/opt/vortella/MAPS");
+    EXPECT_EQ(sbackgroundbmp, "/b.bmp");
+}
+
+TEST_F(settings, FirstRunWritesTheDemoPlaylistOnce) {
+    ASSERT_TRUE(write_first_ini());
+    EXPECT_EQ(ini("Global", "NoOfEntries"), std::to_string(demo_count));
+    EXPECT_EQ(ini("Entries", "EntryFN000"), std::string("/opt/vortella/") + demo_playlist[0].name);
+    noent = 0;
+    read_global_settings();
+    read_entries();
+    EXPECT_EQ(noent, demo_count);
+    EXPECT_EQ(pma[demo_count - 1], demo_playlist[demo_count - 1].params);
+
+    write_ini("[Global]\nSpeed=3\n");
+    EXPECT_FALSE(write_first_ini());
+    auto b = readbytes(ini_path());
+    EXPECT_EQ(std::string(b.begin(), b.end()), "[Global]\nSpeed=3\n");
+}
+
+TEST_F(settings, PictureSizeIsClampedAndItsPartsDerived) {
+    set_start_values();
+    EXPECT_EQ(picw, 320);
+    EXPECT_EQ(pich, 200);
+    picw = 100, pich = 5000;
+    clamp_picture_size();
+    EXPECT_EQ(picw, 320);
+    EXPECT_EQ(pich, 2048);
+    picw = 3000, pich = 199;
+    clamp_picture_size();
+    set_picture_sizes();
+    EXPECT_EQ(picw, 2048);
+    EXPECT_EQ(pich, 200);
+    EXPECT_EQ(picw2, 682);
+    EXPECT_EQ(picw3, 1364);
+    EXPECT_EQ(picw1, 1024);
+    EXPECT_EQ(pich2, 66);
+    EXPECT_EQ(pich3, 132);
+    EXPECT_EQ(pich_1, 199);
+}
+
+TEST_F(playlist, EntryTextRoundTripsAndPartialTextsKeepTheRest) {
+    parse_entry("2,320,200,7,1,3,1,45,-5,30,90,12,-60");
+    EXPECT_EQ(format_entry(), "2,320,200,7,1,3,1,45,-5,30,90,12,-60");
+    EXPECT_EQ(camsa, 45);
+    EXPECT_EQ(camat, 30);
+
+    parse_entry("4,64;99");   // stops at the semicolon
+    EXPECT_EQ(format_entry(), "4,64,200,7,1,3,1,45,-5,30,90,12,-60");
+    parse_entry("garbage");
+    EXPECT_EQ(amode, 4);
+    parse_entry(" 0x10, 010");   // the text format reads hex and octal
+    EXPECT_EQ(amode, 16);
+    EXPECT_EQ(dsizex, 8);
+}
+
+TEST_F(playlist, OutOfRangeTextsClampToTheDialogRanges) {
+    parse_entry("0,0,100000,-3,5,9,-1,360,99999999999,-91,-1,31,91");
+    EXPECT_EQ(dsizey, 100000);
+    EXPECT_EQ(camsp, 2147483647);
+    clamp_entry();
+    EXPECT_EQ(format_entry(), "1,32,2048,1,1,3,0,359,30,-90,0,30,90");
+}
+
+TEST_F(playlist, EntryCountIsHeldTo1Through100) {
+    read_global_settings();
+    EXPECT_EQ(noent, 1);
+    EXPECT_EQ(aspeed, 10);
+    EXPECT_EQ(seqm, 0);
+    write_playlist_ini(120);
+    read_global_settings();
+    read_entries();
+    EXPECT_EQ(noent, 100);
+    EXPECT_EQ(fna[99], "A99.VTL");
+    EXPECT_EQ(aspeed, 12);
+    EXPECT_EQ(seqm, 1);
+}
+
+TEST_F(playlist, NamedEntriesSkipEmptyNames) {
+    noent = 4;
+    fna[0] = "", fna[1] = "b", fna[2] = "", fna[3] = "d";
+    EXPECT_EQ(named_entry(-1), 1);
+    EXPECT_EQ(named_entry(0), 1);
+    EXPECT_EQ(named_entry(1), 3);
+    EXPECT_EQ(named_entry(2), -1);
+}
+
+}  // namespace
+}  // namespace vortella::test
