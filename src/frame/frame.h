@@ -5,6 +5,8 @@
 // All state of this subsystem is declared here.
 #pragma once
 
+#include <cstdint>
+
 #include "scene/scene.h"
 
 namespace vortella {
@@ -25,6 +27,18 @@ inline float tmapfacx, tmapfacy;   // texture coordinate scales
 
 // Draws one frame of the loaded scene into the picture.
 void render();
+
+// Sets picw and pich from a requested size: at most 2048, rounded down to a
+// multiple of 16 and of 4 (at least 16 x 4), with the halves and last
+// column and row.
+void picround(int w, int h);
+// Points the row table at `bits` (picw x pich bytes, rows picw apart, row 0
+// first), makes fresh transparency marks and prepares the background for
+// this size (the panorama tile for a bitmap background). False when `bits`
+// is null or memory runs out; the previous picture then stays.
+bool picbuild(uint8_t *bits);
+// Releases the transparency marks and the background tile.
+void picfree();
 
 // Overlap tests of the merge selection (pure functions).
 int pointinseg(int x1, int y1, int x2, int y2, int x3, int y3, int sx1, int sy1);

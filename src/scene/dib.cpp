@@ -82,19 +82,17 @@ const char *basename_of(const char *p) {
     return b;
 }
 
-// A built-in bitmap of that name: the whole name first, then its last
-// component, both without regard to case as file names on the original
-// platform.
-const dib_resource *findresource(const char *name) {
-    for (int i = 0; i < dib_nresources; ++i)
-        if (sameiname(dib_resources[i].name, name)) return &dib_resources[i];
+}  // namespace
+
+const dib_resource *findresource(const dib_resource *t, int n, const char *name) {
+    if (!t || !name) return nullptr;
+    for (int i = 0; i < n; ++i)
+        if (sameiname(t[i].name, name)) return &t[i];
     const char *base = basename_of(name);
-    for (int i = 0; i < dib_nresources; ++i)
-        if (sameiname(basename_of(dib_resources[i].name), base)) return &dib_resources[i];
+    for (int i = 0; i < n; ++i)
+        if (sameiname(basename_of(t[i].name), base)) return &t[i];
     return nullptr;
 }
-
-}  // namespace
 
 BITMAPINFOHEADER *DibOpenFile(const char *szFile) {
     if (!szFile || !*szFile) return nullptr;
@@ -115,7 +113,7 @@ BITMAPINFOHEADER *DibOpenFile(const char *szFile) {
         std::fclose(f);
         return pdib;
     }
-    if (const dib_resource *r = findresource(szFile)) {
+    if (const dib_resource *r = findresource(dib_resources, dib_nresources, szFile)) {
         dibsrc src;
         src.mem = r->data;
         src.size = r->size;

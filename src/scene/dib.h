@@ -34,8 +34,8 @@ constexpr uint32_t BI_BITFIELDS = 3;
 // damaged header rather than allocated.
 constexpr size_t dib_max_bytes = 64u << 20;
 
-// A BMP source: an open file, or the bytes of a bitmap built into the
-// program. Reads and seeks behave like the C stream functions.
+// A byte source: an open file, or bytes built into the program. Reads and
+// seeks behave like the C stream functions.
 struct dibsrc {
     std::FILE *f = nullptr;
     const uint8_t *mem = nullptr;
@@ -46,8 +46,8 @@ struct dibsrc {
     bool seek(long off);
 };
 
-// A bitmap built into the program, looked up by name when no file of that
-// name can be opened. `data` holds a whole BMP file.
+// A file built into the program, looked up by name when no file of that
+// name can be opened: a whole BMP file, or a whole scene file.
 struct dib_resource {
     const char *name;
     const uint8_t *data;
@@ -57,6 +57,11 @@ struct dib_resource {
 // The table of built-in bitmaps (empty until the application installs one).
 inline const dib_resource *dib_resources = nullptr;
 inline int dib_nresources = 0;
+
+// The entry of table t (n entries) for a file name: the whole name first,
+// then its last component, both without regard to case (file names on the
+// original platform ignore it). Null when there is none.
+const dib_resource *findresource(const dib_resource *t, int n, const char *name);
 
 BITMAPINFOHEADER *DibOpenFile(const char *szFile);
 BITMAPINFOHEADER *DibReadBitmapInfo(dibsrc *fh);

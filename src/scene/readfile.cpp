@@ -24,12 +24,12 @@ struct bad_scene {
 
 // Reading state of one load.
 struct reader {
-    std::FILE *f;
+    dibsrc src;
     long off = 0;       // byte offset of the next read
     int obj = -1;       // index of the object being read, -1 in the header
 
     void rd(void *dst, size_t n, const char *what) {
-        size_t got = std::fread(dst, 1, n, f);
+        size_t got = src.read(dst, n);
         off += static_cast<long>(got);
         if (got != n) throw bad_scene{std::string("file ends inside ") + what};
     }
@@ -330,16 +330,22 @@ int readfile(const char *inpfn) {
     readerr.clear();
     readwarn.clear();
     std::FILE *f = inpfn ? std::fopen(inpfn, "rb") : nullptr;
-    if (!f) return 1;
+    const dib_resource *builtin = f ? nullptr : findresource(scene_resources, scene_nresources, inpfn);
+    if (!f && !builtin) return 1;
     // A store left from an earlier load is freed first rather than leaked.
     deletefilestruct();
     deleterenlstruct();
 
-    reader r{f};
+    reader r;
+    r.src.f = f;
+    if (builtin) {
+        r.src.mem = builtin->data;
+        r.src.size = builtin->size;
+    }
     settings st;
     try {
         readobjects(r, st);
-        std::fclose(f);
+        if (f) std::fclose(f);
         f = nullptr;
         readwarn = danglingrefs();
         // Tables are built once the whole file is in, so that a material may

@@ -203,6 +203,11 @@ inline std::string openpath, mapsdir;
 inline std::string sbackgroundbmp;
 inline BITMAPINFOHEADER *bgmapraw;
 
+// Scene files built into the program, found by name when no file of that
+// name can be opened (see findresource).
+inline const dib_resource *scene_resources = nullptr;
+inline int scene_nresources = 0;
+
 // Read buffer of the loader: a geometry's point or triangle block must fit.
 constexpr int readbuf_size = 640000;
 

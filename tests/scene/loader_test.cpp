@@ -357,3 +357,22 @@ TEST_F(Loader, ReloadingWithoutFreeingDoesNotLeak) {
 
 }  // namespace
 }  // namespace vortella
+
+namespace vortella {
+namespace {
+
+TEST_F(Loader, BuiltInScenesLoadWhenNoFileHasTheName) {
+    static const std::vector<uint8_t> bytes = write_scene(test::tiny_scene());
+    static const dib_resource table[] = {{"DEMO9.VTL", bytes.data(), bytes.size()}};
+    scene_resources = table;
+    scene_nresources = 1;
+    EXPECT_EQ(readfile("/no/such/folder/demo9.vtl"), 0);
+    EXPECT_EQ(file_no_obj, 3);
+    deletefilestruct();
+    EXPECT_EQ(readfile("other.vtl"), 1);
+    scene_resources = nullptr;
+    scene_nresources = 0;
+}
+
+}  // namespace
+}  // namespace vortella
