@@ -186,9 +186,10 @@ void calct() {
         !std::isfinite(sr))
         return;
     scr_ratio = sr;
-    // The picture is flipped vertically when the display setting asks for
-    // it; the row order only ever holds +1 or -1, so it never flips.
-    float f = ((iminv != 0) == (Orientation != 0)) ? 1.0f : -1.0f;
+    // Vertical flip: "Normal" shows scene-up at the top of the screen for
+    // either row order of the picture (bottom-up rows, +1, or top-down,
+    // -1); "Inverted" turns it over.
+    float f = ((iminv != 0) == (Orientation > 0)) ? 1.0f : -1.0f;
 
     transb(-tarx, -tary, -tarz);
     btoa();

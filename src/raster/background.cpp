@@ -44,7 +44,7 @@ inline int tilew(int rep) { return ftoi(6.28318530718 / fovx * picw / rep); }
 
 void panorama() {
     // Vertical order: the factor of the view transform's vertical flip.
-    const bool up = (iminv != 0) == (Orientation != 0);
+    const bool up = (iminv != 0) == (Orientation > 0);
     auto row = [up](int k) { return yaddar[up ? k : pich - 1 - k]; };
 
     // Elevation of the view axis; the tile row at the lower edge of the view.

@@ -21,7 +21,10 @@ using namespace vortella;
 static int usage() {
     std::fprintf(stderr,
                  "usage: vtl info SCENE.vtl [--json] [--maps DIR] [--background BMP]\n"
-                 "       vtl sample SCENE.vtl\n");
+                 "       vtl sample SCENE.vtl\n"
+                 "       vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
+                 "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
+                 "       vtl demo -o DIR\n");
     return 2;
 }
 
@@ -32,6 +35,8 @@ int main(int argc, char **argv) {
     const std::string cmd = argv[1];
     if (cmd == "info") return cmd_info(argc - 2, argv + 2);
     if (cmd == "sample") return cmd_sample(argc - 2, argv + 2);
+    if (cmd == "render") return cmd_render(argc - 2, argv + 2);
+    if (cmd == "demo") return cmd_demo(argc - 2, argv + 2);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         usage();
         return 0;

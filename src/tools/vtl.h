@@ -19,4 +19,12 @@ int cmd_info(int argc, char **argv);
 // vtl sample SCENE.vtl: writes the sample scene and its map.
 int cmd_sample(int argc, char **argv);
 
+// vtl render SCENE.vtl -o OUT [--size WxH] [--frames N] ...: renders frames
+// as the saver does. Exit status: 0 written, 1 cannot open, 2 malformed or
+// bad arguments.
+int cmd_render(int argc, char **argv);
+
+// vtl demo -o DIR: writes the demo scenes and their bitmaps.
+int cmd_demo(int argc, char **argv);
+
 }  // namespace vortella

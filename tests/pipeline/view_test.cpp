@@ -28,7 +28,12 @@ TEST_F(ViewTest, TargetAtCentreAndFlipFollowsDisplaySetting) {
     calct();
     project(0, 0, 1);
     EXPECT_LT(vy, 0);
-    Orientation = -1;   // never enters the flip: +1 and -1 are both nonzero
+    // Top-down rows: the same screen look needs the opposite row direction.
+    Orientation = -1;
+    calct();
+    project(0, 0, 1);
+    EXPECT_GT(vy, 0);
+    iminv = 1;
     calct();
     project(0, 0, 1);
     EXPECT_LT(vy, 0);

@@ -1,9 +1,12 @@
 #include "tools/image/image.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 #include <png.h>
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -59,7 +62,7 @@ bool write_bmp8(const std::string &path, const pic8 &p, std::string *err) {
         b.push_back(0);
     }
     for (int y = p.h - 1; y >= 0; --y) {
-        const uint8_t *r = p.pix + static_cast<size_t>(y) * p.stride;
+        const uint8_t *r = p.pix + static_cast<ptrdiff_t>(y) * p.stride;
         b.insert(b.end(), r, r + p.w);
         b.insert(b.end(), row - p.w, 0);
     }
@@ -94,7 +97,7 @@ bool write_png8(const std::string &path, const pic8 &p, std::string *err) {
     for (int i = 0; i < 256; ++i) pal[i] = {p.pal[i].peRed, p.pal[i].peGreen, p.pal[i].peBlue};
     png_set_PLTE(png, info, pal, 256);
     png_write_info(png, info);
-    for (int y = 0; y < p.h; ++y) png_write_row(png, p.pix + static_cast<size_t>(y) * p.stride);
+    for (int y = 0; y < p.h; ++y) png_write_row(png, p.pix + static_cast<ptrdiff_t>(y) * p.stride);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0 || fail(err, path + ": write failed");
@@ -114,8 +117,15 @@ gif_writer::~gif_writer() { close(nullptr); }
 
 bool gif_writer::open(const std::string &file, int width, int height, const PALETTEENTRY *pal, std::string *err) {
     int e = 0;
-    GifFileType *g = EGifOpenFileName(file.c_str(), false, &e);
-    if (!g) return fail(err, file + ": cannot create the file");
+    // Opened here rather than by the library, so the file gets the usual
+    // permissions.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) return fail(err, file + ": cannot create the file");
+    GifFileType *g = EGifOpenFileHandle(fd, &e);
+    if (!g) {
+        ::close(fd);
+        return fail(err, file + ": cannot create the file");
+    }
     GifColorType colors[256];
     for (int i = 0; i < 256; ++i) colors[i] = {pal[i].peRed, pal[i].peGreen, pal[i].peBlue};
     ColorMapObject *map = GifMakeMapObject(256, colors);
@@ -151,7 +161,7 @@ bool gif_writer::frame(const uint8_t *pix, int stride, int delay_cs, std::string
     bool ok = EGifPutExtension(g, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK &&
               EGifPutImageDesc(g, 0, 0, w, h, false, nullptr) == GIF_OK;
     for (int y = 0; ok && y < h; ++y)
-        ok = EGifPutLine(g, const_cast<GifPixelType *>(pix + static_cast<size_t>(y) * stride), w) == GIF_OK;
+        ok = EGifPutLine(g, const_cast<GifPixelType *>(pix + static_cast<ptrdiff_t>(y) * stride), w) == GIF_OK;
     return ok || fail(err, path + ": write failed");
 }
 
