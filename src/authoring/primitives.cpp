@@ -169,3 +169,145 @@ bool write_sample(const std::string &path, std::string *err) {
 }
 
 }  // namespace vortella
+
+namespace vortella {
+
+namespace {
+
+constexpr double tau = 6.283185307179586;
+
+void bbox_unset(geometry_desc &g) { g.box = false; }
+
+void normalize(float &x, float &y, float &z) {
+    float l = std::sqrt(x * x + y * y + z * z);
+    if (l > 0) {
+        x /= l;
+        y /= l;
+        z /= l;
+    }
+}
+
+}  // namespace
+
+geometry_desc make_torus(int geom_no, int texture, float cx, float cy, float cz, float R, float r, int rings,
+                         int segs, float tilt) {
+    geometry_desc g;
+    g.name = "torus";
+    g.geom_no = geom_no;
+    g.texture = texture;
+    const float ct = std::cos(tilt), st = std::sin(tilt);
+    for (int i = 0; i < rings; ++i) {
+        const double u = tau * i / rings;
+        for (int j = 0; j < segs; ++j) {
+            const double v = tau * j / segs;
+            float nx = static_cast<float>(std::cos(v) * std::cos(u)), ny = static_cast<float>(std::cos(v) * std::sin(u));
+            float nz = static_cast<float>(std::sin(v));
+            float x = static_cast<float>(R * std::cos(u)) + r * nx, y = static_cast<float>(R * std::sin(u)) + r * ny;
+            float z = r * nz;
+            // Tilt about x: y' = y cos - z sin, z' = y sin + z cos.
+            g.points.push_back({cx + x, cy + y * ct - z * st, cz + y * st + z * ct, nx, ny * ct - nz * st,
+                                ny * st + nz * ct});
+        }
+    }
+    auto at = [rings, segs](int i, int j) { return (i % rings) * segs + (j % segs); };
+    for (int i = 0; i < rings; ++i)
+        for (int j = 0; j < segs; ++j) {
+            g.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1), 0, 0, 0});
+            g.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1), 0, 0, 0});
+        }
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc make_cylinder(int geom_no, int texture, float cx, float cy, float z0, float z1, float r, int segs,
+                            bool faceted) {
+    geometry_desc g;
+    g.name = "cylinder";
+    g.geom_no = geom_no;
+    g.texture = texture;
+    // Side points (bottom, top) with outward normals; cap points apart, so
+    // the caps' normals point along the axis.
+    for (int j = 0; j < segs; ++j) {
+        const double a = tau * j / segs;
+        const float nx = static_cast<float>(std::cos(a)), ny = static_cast<float>(std::sin(a));
+        g.points.push_back({cx + r * nx, cy + r * ny, z0, nx, ny, 0});
+        g.points.push_back({cx + r * nx, cy + r * ny, z1, nx, ny, 0});
+    }
+    const int cap = static_cast<int>(g.points.size());
+    for (int j = 0; j < segs; ++j) {
+        const points_s &b = g.points[2 * j], &t = g.points[2 * j + 1];
+        g.points.push_back({b.x, b.y, z0, 0, 0, -1});
+        g.points.push_back({t.x, t.y, z1, 0, 0, 1});
+    }
+    g.points.push_back({cx, cy, z0, 0, 0, -1});
+    g.points.push_back({cx, cy, z1, 0, 0, 1});
+    const int cb = static_cast<int>(g.points.size()) - 2, ctop = cb + 1;
+    for (int j = 0; j < segs; ++j) {
+        const int k = (j + 1) % segs;
+        g.triangles.push_back({2 * j, 2 * k, 2 * k + 1, 0, 0, 0});
+        g.triangles.push_back({2 * j, 2 * k + 1, 2 * j + 1, 0, 0, 0});
+        g.triangles.push_back({cb, cap + 2 * k, cap + 2 * j, 0, 0, 0});
+        g.triangles.push_back({ctop, cap + 2 * j + 1, cap + 2 * k + 1, 0, 0, 0});
+    }
+    if (faceted) facet(g);
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc make_grid(int geom_no, int texture, float cx, float cy, float z, float size, int n, bool faceted) {
+    geometry_desc g;
+    g.name = "grid";
+    g.geom_no = geom_no;
+    g.texture = texture;
+    for (int i = 0; i <= n; ++i)
+        for (int j = 0; j <= n; ++j)
+            g.points.push_back({cx - size / 2 + size * j / n, cy - size / 2 + size * i / n, z, 0, 0, 1});
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const int p = i * (n + 1) + j;
+            g.triangles.push_back({p, p + 1, p + n + 2, 0, 0, 1});
+            g.triangles.push_back({p, p + n + 2, p + n + 1, 0, 0, 1});
+        }
+    g.faceted = faceted;
+    ddh_all(g);
+    return g;
+}
+
+void facet(geometry_desc &g) {
+    g.faceted = true;
+    for (trianglef_s &t : g.triangles) facenormal(t, g.points);
+}
+
+void squash(geometry_desc &g, float cx, float cy, float cz, float sx, float sy, float sz) {
+    for (points_s &p : g.points) {
+        p.x = cx + (p.x - cx) * sx;
+        p.y = cy + (p.y - cy) * sy;
+        p.z = cz + (p.z - cz) * sz;
+        // Normals transform by the inverse scale.
+        p.nx /= sx;
+        p.ny /= sy;
+        p.nz /= sz;
+        normalize(p.nx, p.ny, p.nz);
+    }
+    if (g.faceted) facet(g);
+    bbox_unset(g);
+}
+
+void turnz(geometry_desc &g, float cx, float cy, float a) {
+    const float c = std::cos(a), s = std::sin(a);
+    for (points_s &p : g.points) {
+        const float x = p.x - cx, y = p.y - cy;
+        p.x = cx + x * c - y * s;
+        p.y = cy + x * s + y * c;
+        const float nx = p.nx;
+        p.nx = nx * c - p.ny * s;
+        p.ny = nx * s + p.ny * c;
+    }
+    for (trianglef_s &t : g.triangles) {
+        const float nx = t.nx;
+        t.nx = nx * c - t.ny * s;
+        t.ny = nx * s + t.ny * c;
+    }
+}
+
+}  // namespace vortella

@@ -52,7 +52,7 @@ struct material_desc {
     int texture_no = 0;
     uint8_t red = 200, green = 200, blue = 200;
     int ambient = 2, diffuse = 0;
-    float highlight = 0, highlights = 1, brilliance = 0.3f;
+    float highlight = 1, highlights = 1, brilliance = 0.3f;   // threshold 1: no highlight
     float trans = 0, trans_th = 0, reflection = 0, opacity = 0;
     int map_type = 0, map_no = 0, x_freq = 1, y_freq = 1;
     float x = 0, y = 0, z = 0, xscale = 1, yscale = 1, zscale = 1, izro = 0, xrot = 0, zrot = 0;
