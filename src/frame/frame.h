@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "raster/raster.h"
 #include "scene/scene.h"
 
 namespace vortella {
@@ -27,6 +28,19 @@ inline float tmapfacx, tmapfacy;   // texture coordinate scales
 
 // Draws one frame of the loaded scene into the picture.
 void render();
+
+// The steps of one triangle, for the frame and for tests:
+// loadmat sets the material globals and the values entry e's triangles are
+// prepared with (object centre, mapping factors, highlight threshold);
+void loadmat(const mem_render_entry_s *e);
+// prepare runs the triangle pipeline on triangle number t of e up to the
+// texture coordinates, filling the per-triangle globals; false when the
+// triangle has no area, faces away or lies wholly behind the camera;
+bool prepare(const mem_render_entry_s *e, int t);
+// pickfiller chooses the span filler for the prepared triangle by render
+// type and values (null for a type that draws nothing). Faceted cylindrical
+// maps are dispatched like the smooth ones unless `merged`.
+filler_fn pickfiller(int type, bool merged);
 
 // Sets picw and pich from a requested size: at most 2048, rounded down to a
 // multiple of 16 and of 4 (at least 16 x 4), with the halves and last

@@ -45,9 +45,9 @@ inline float ang(float x, float y) {
 inline float atanf_(float v) { return static_cast<float>(std::atan(static_cast<double>(v))); }
 inline float sqrtf_(float v) { return static_cast<float>(std::sqrt(static_cast<double>(v))); }
 
-// Loads the per-material globals of entry e and the values its triangles
-// are prepared with (object centre, mapping factors, highlight threshold).
-// Every entry uses its own values, also inside merged groups.
+}  // namespace
+
+// Every entry uses its own material values, also inside merged groups.
 void loadmat(const mem_render_entry_s *e) {
     const mem_texture_s &m = e->texture->t.material;
     hlth = m.highlight;
@@ -80,6 +80,8 @@ void loadmat(const mem_render_entry_s *e) {
         break;
     }
 }
+
+namespace {
 
 // Highlight level of a vertex with shade value sn and normal n.
 inline int hilevel(const mem_render_entry_s *e, int sn, float nx, float ny, float nz) {
@@ -170,9 +172,8 @@ inline void seam(int &p, int &q) {
     else if (q > p + 5461) p += 10922;
 }
 
-// The triangle pipeline up to the texture coordinates: fills the
-// per-triangle globals for triangle number t of entry e. False when the
-// triangle is degenerate, faces away or lies wholly behind the camera.
+}  // namespace
+
 bool prepare(const mem_render_entry_s *e, int t) {
     const bool smooth = e->type >= 100;
     // 1. The triangle and its points.
@@ -275,85 +276,57 @@ bool prepare(const mem_render_entry_s *e, int t) {
     return true;
 }
 
-// Textured triangle with flat values (vertex 1 decides).
-void flatmapped(const mem_render_entry_s *e) {
-    if (hl1 != 0) {
-        clipt2(f08110, 0, vx1, vy1, vz1, sn1, hl1, stx1, sty1, vx2, vy2, vz2, sn2, hl2, stx2, sty2, vx3, vy3, vz3,
-               sn3, hl3, stx3, sty3);
-    } else if (sn1 == 0) {
-        attf = e->texture->t.material.ambient;
-        clipt2(a08100, 0, vx1, vy1, vz1, 0, 0, stx1, sty1, vx2, vy2, vz2, 0, 0, stx2, sty2, vx3, vy3, vz3, 0, 0,
-               stx3, sty3);
-    } else {
-        clipt2(f08100, 0, vx1, vy1, vz1, sn1, 0, stx1, sty1, vx2, vy2, vz2, sn2, 0, stx2, sty2, vx3, vy3, vz3, sn3,
-               0, stx3, sty3);
-    }
-}
-
-// Textured triangle with per-vertex values.
-void smoothmapped(const mem_render_entry_s *e) {
-    if (hl1 != 0 || hl2 != 0 || hl3 != 0) {
-        clipt2(s08110, 0, vx1, vy1, vz1, sn1, hl1, stx1, sty1, vx2, vy2, vz2, sn2, hl2, stx2, sty2, vx3, vy3, vz3,
-               sn3, hl3, stx3, sty3);
-    } else if (sn1 == sn2 && sn1 == sn3) {
-        if (sn1 == 0) {
-            attf = e->texture->t.material.ambient;
-            clipt2(a08100, 0, vx1, vy1, vz1, 0, 0, stx1, sty1, vx2, vy2, vz2, 0, 0, stx2, sty2, vx3, vy3, vz3, 0,
-                   0, stx3, sty3);
-        } else {
-            clipt2(f08100, 0, vx1, vy1, vz1, sn1, 0, stx1, sty1, vx2, vy2, vz2, sn2, 0, stx2, sty2, vx3, vy3, vz3,
-                   sn3, 0, stx3, sty3);
-        }
-    } else {
-        clipt2(s08100, 0, vx1, vy1, vz1, sn1, 0, stx1, sty1, vx2, vy2, vz2, sn2, 0, stx2, sty2, vx3, vy3, vz3, sn3,
-               0, stx3, sty3);
-    }
-}
-
-// 11. Chooses the filler for the prepared triangle and sends it through the
-// clipper. `merged` selects the flat dispatch for faceted cylindrical maps.
-void draw(const mem_render_entry_s *e, bool merged) {
-    switch (e->type) {
-    case 0:
-        clipt0(f08000, 0, vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3, sn1, hl1);
-        break;
-    case 100:
-        if (hl1 == 0 && hl2 == 0 && hl3 == 0) {
-            if (sn1 == sn2 && sn1 == sn3)
-                clipt0(f08000, 0, vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3, sn1, hl1);
-            else
-                clipt1(s08000, 0, vx1, vy1, vz1, sn1, hl1, vx2, vy2, vz2, sn2, hl2, vx3, vy3, vz3, sn3, hl3);
-        } else {
-            clipt1(s08010, 0, vx1, vy1, vz1, sn1, hl1, vx2, vy2, vz2, sn2, hl2, vx3, vy3, vz3, sn3, hl3);
-        }
-        break;
+filler_fn pickfiller(int type, bool merged) {
+    const bool lit = hl1 != 0 || hl2 != 0 || hl3 != 0;
+    const bool even = sn1 == sn2 && sn1 == sn3;
+    switch (type) {
+    case 0: return f08000;
+    case 100: return lit ? s08010 : even ? f08000 : s08000;
+    case 30:
+        // Faceted cylindrical maps take the smooth dispatch on their own
+        // and the flat one inside a merged group.
+        if (!merged) break;
+        [[fallthrough]];
     case 10:
     case 20:
     case 40:
-        flatmapped(e);
-        break;
-    case 30:
-        if (merged)
-            flatmapped(e);
-        else
-            smoothmapped(e);
-        break;
+        // Faceted: one shade and one level for the triangle; vertex 1 decides.
+        return hl1 != 0 ? f08110 : sn1 == 0 ? a08100 : f08100;
     case 110:
     case 120:
     case 130:
-    case 140:
-        smoothmapped(e);
-        break;
-    case 50:
-        clipt2(f08011, 0, vx1, vy1, vz1, sn1, hl1, stx1, sty1, vx2, vy2, vz2, sn2, hl2, stx2, sty2, vx3, vy3, vz3,
-               sn3, hl3, stx3, sty3);
-        break;
-    case 150:
-        clipt2(s08011, 0, vx1, vy1, vz1, sn1, hl1, stx1, sty1, vx2, vy2, vz2, sn2, hl2, stx2, sty2, vx3, vy3, vz3,
-               sn3, hl3, stx3, sty3);
-        break;
-    default:
-        break;
+    case 140: break;
+    case 50: return f08011;
+    case 150: return s08011;
+    default: return nullptr;
+    }
+    if (lit) return s08110;
+    if (even) return sn1 == 0 ? a08100 : f08100;
+    return s08100;
+}
+
+namespace {
+
+// 11. Sends the prepared triangle through the clipper that carries what its
+// filler interpolates.
+void draw(const mem_render_entry_s *e, bool merged) {
+    const filler_fn f = pickfiller(e->type, merged);
+    if (!f) return;
+    if (f == f08000) {
+        clipt0(f, 0, vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3, sn1, hl1);
+    } else if (f == s08000 || f == s08010) {
+        clipt1(f, 0, vx1, vy1, vz1, sn1, hl1, vx2, vy2, vz2, sn2, hl2, vx3, vy3, vz3, sn3, hl3);
+    } else if (f == a08100) {
+        // Unlit: the texel darkened by the material's ambient shift.
+        attf = e->texture->t.material.ambient;
+        clipt2(f, 0, vx1, vy1, vz1, 0, 0, stx1, sty1, vx2, vy2, vz2, 0, 0, stx2, sty2, vx3, vy3, vz3, 0, 0, stx3,
+               sty3);
+    } else if (f == f08100 || f == s08100) {
+        clipt2(f, 0, vx1, vy1, vz1, sn1, 0, stx1, sty1, vx2, vy2, vz2, sn2, 0, stx2, sty2, vx3, vy3, vz3, sn3, 0,
+               stx3, sty3);
+    } else {
+        clipt2(f, 0, vx1, vy1, vz1, sn1, hl1, stx1, sty1, vx2, vy2, vz2, sn2, hl2, stx2, sty2, vx3, vy3, vz3, sn3,
+               hl3, stx3, sty3);
     }
 }
 

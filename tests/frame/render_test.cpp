@@ -1,0 +1,308 @@
+// Whole frames of small scenes whose pictures are predictable, and the
+// per-triangle steps of the frame renderer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "authoring/primitives.h"
+#include "frame/frame.h"
+#include "pipeline/pipeline.h"
+#include "raster/raster.h"
+#include "support/testutil.h"
+
+namespace vortella {
+namespace {
+
+constexpr float pi = 3.14159265f;
+
+class Frame : public test::store_test {
+protected:
+    std::vector<uint8_t> bits;
+    void SetUp() override {
+        store_test::SetUp();
+        iminv = 1;
+        Orientation = -1;   // row 0 at the top, as the checks below read it
+        sbackground = 0;
+        picround(64, 48);
+        bits.assign(size_t(picw) * pich, 0xEE);
+        picbuild(bits.data());
+    }
+    void TearDown() override {
+        picfree();
+        store_test::TearDown();
+    }
+    uint8_t px(int x, int y) const { return bits[size_t(y) * picw + x]; }
+    // The picture of an empty scene: the background alone.
+    std::vector<uint8_t> backgroundonly() {
+        deletefilestruct();
+        render();
+        return bits;
+    }
+};
+
+// A square in the plane y = at facing -y (toward a camera on the -y side),
+// from (x0, z0) to (x1, z1); faceted, both triangles in every depth table.
+geometry_desc square(int no, int tex, float at, float x0, float x1, float z0, float z1) {
+    geometry_desc g;
+    g.faceted = true;
+    g.geom_no = no;
+    g.texture = tex;
+    g.points = {{x0, at, z0, 0, 0, 0}, {x1, at, z0, 0, 0, 0}, {x1, at, z1, 0, 0, 0}, {x0, at, z1, 0, 0, 0}};
+    g.triangles = {{0, 1, 2, 0, -1, 0}, {0, 2, 3, 0, -1, 0}};
+    ddh_all(g);
+    return g;
+}
+
+// Camera on -y looking at the origin, light from the camera.
+scene_desc facing(uint8_t r, uint8_t g, uint8_t b) {
+    scene_desc s;
+    material_desc m;
+    m.texture_no = 1;
+    m.red = r, m.green = g, m.blue = b;
+    m.ambient = 2;
+    m.diffuse = 0;
+    s.add(m);
+    camera_desc c;
+    c.x = 0, c.y = -4, c.z = 0;   // a unit is about 9 pixels at the origin
+    c.foc_len = 1;
+    s.add(c);
+    s.add(light_desc{0, -pi / 2});   // L = (0, -1, 0): full light on faces turned to -y
+    s.add(scene_settings_desc{});
+    return s;
+}
+
+TEST_F(Frame, OneFlatTriangleOnThePlainBackground) {
+    scene_desc s = facing(200, 100, 50);
+    s.objects.back().scene.red = 40;
+    geometry_desc g = square(1, 1, 0, -1, 1, -1, 1);
+    g.triangles.pop_back();   // one triangle: lower right half of the square
+    for (auto &d : g.ddh) d = {0};
+    s.add(g);
+    instance_desc in;
+    in.inst_no = 1;
+    in.geoms = {1};
+    s.add(in);
+    ASSERT_EQ(load(s), 0) << readerr;
+    render();
+    // Fully lit: the shading table's last row gives the colour itself.
+    int inside = 0;
+    for (int y = 0; y < pich; ++y)
+        for (int x = 0; x < picw; ++x) {
+            const uint8_t p = px(x, y);
+            if (p == halftone_at(200, 100, 50, x, y)) {
+                ++inside;
+            } else {
+                ASSERT_EQ(p, halftone_at(40, 0, 0, x, y)) << x << "," << y;
+            }
+        }
+    EXPECT_GT(inside, 100);
+    EXPECT_EQ(px(picw / 2 + 3, pich / 2 + 3), halftone_at(200, 100, 50, picw / 2 + 3, pich / 2 + 3));
+    EXPECT_EQ(px(0, 0), halftone_at(40, 0, 0, 0, 0));
+    EXPECT_EQ(px(picw - 1, pich - 1), halftone_at(40, 0, 0, picw - 1, pich - 1));
+}
+
+TEST_F(Frame, NothingButBackgroundWhenNothingCanBeSeen) {
+    scene_desc s = facing(255, 0, 0);
+    s.add(square(1, 1, -20, -1, 1, -1, 1));  // behind the camera (y = -4)
+    s.add(square(2, 1, 0, 40, 42, -1, 1));   // far off to the right
+    geometry_desc line = square(3, 1, 0, -1, 1, 0, 0);   // collinear: no area
+    s.add(line);
+    // Edge-on: the plane z = 0 holds the camera.
+    geometry_desc edge = square(4, 1, 0, -1, 1, -1, 1);
+    edge.points = {{-1, -1, 0, 0, 0, 0}, {1, -1, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}, {-1, 1, 0, 0, 0, 0}};
+    edge.triangles = {{0, 1, 2, 0, 0, 1}, {0, 2, 3, 0, 0, 1}};
+    s.add(edge);
+    instance_desc in;
+    in.inst_no = 1;
+    in.geoms = {1, 2, 3, 4};
+    s.add(in);
+    ASSERT_EQ(load(s), 0) << readerr;
+    render();
+    const std::vector<uint8_t> seen = bits;
+    EXPECT_EQ(seen, backgroundonly());
+}
+
+// Two squares overlapping on screen in x -0.5..0.5; `rednear` puts the red
+// one nearer. Tilted so that their depth ranges overlap and they form one
+// merged group.
+void twosquares(scene_desc &s, bool rednear) {
+    geometry_desc red = square(1, 1, 0, -2, 0.5f, -1, 1);
+    geometry_desc blue = square(2, 2, 0, -0.5f, 2, -1, 1);
+    for (auto &p : red.points) p.y = (rednear ? -0.5f : 0.5f) + 0.1f * p.x;
+    for (auto &p : blue.points) p.y = (rednear ? 0.5f : -0.5f) - 0.1f * p.x;
+    s.add(red);
+    s.add(blue);
+    material_desc b = s.objects[0].material;
+    b.texture_no = 2;
+    b.red = 0;
+    b.blue = 255;
+    s.add(b);
+    instance_desc in;
+    in.inst_no = 1;
+    in.rend_mode = 10;
+    in.geoms = {1, 2};
+    s.add(in);
+}
+
+TEST_F(Frame, OverlappingSquaresShowTheNearerOne) {
+    for (bool rednear : {true, false}) {
+        SCOPED_TRACE(rednear);
+        scene_desc s = facing(255, 0, 0);
+        twosquares(s, rednear);
+        ASSERT_EQ(load(s), 0) << readerr;
+        render();
+        const int cx = picw / 2, cy = pich / 2;
+        // Pure colours lie on the cube: no dithering.
+        const uint8_t red = halftone_at(255, 0, 0, 0, 0), blue = halftone_at(0, 0, 255, 0, 0);
+        EXPECT_EQ(px(cx, cy), rednear ? red : blue);
+        EXPECT_EQ(px(cx - 12, cy), red);
+        EXPECT_EQ(px(cx + 12, cy), blue);
+        deletefilestruct();
+        deleterenlstruct();
+    }
+}
+
+TEST_F(Frame, AnEntryFacingAwayTakesNoPartInItsGroup) {
+    const std::vector<uint8_t> bg = backgroundonly();
+    scene_desc s = facing(255, 0, 0);
+    twosquares(s, true);
+    // Turn the red square's triangles around: it faces away entirely.
+    for (auto &t : s.objects[4].geometry.triangles) std::swap(t.pt2, t.pt3);
+    ASSERT_EQ(load(s), 0) << readerr;
+    render();
+    const int cx = picw / 2, cy = pich / 2;
+    EXPECT_EQ(px(cx, cy), halftone_at(0, 0, 255, 0, 0));
+    EXPECT_EQ(px(cx - 12, cy), bg[size_t(cy) * picw + cx - 12]);
+}
+
+TEST(PickFiller, ByRenderTypeAndValues) {
+    sn1 = sn2 = sn3 = 100;
+    hl1 = hl2 = hl3 = 0;
+    EXPECT_EQ(pickfiller(0, false), f08000);
+    EXPECT_EQ(pickfiller(100, false), f08000);   // equal shades, no highlight
+    sn2 = 90;
+    EXPECT_EQ(pickfiller(100, false), s08000);
+    EXPECT_EQ(pickfiller(110, false), s08100);
+    hl3 = 4;
+    EXPECT_EQ(pickfiller(100, false), s08010);
+    EXPECT_EQ(pickfiller(120, false), s08110);
+    // Faceted: vertex 1 decides.
+    EXPECT_EQ(pickfiller(10, false), f08100);
+    hl1 = 2;
+    EXPECT_EQ(pickfiller(20, false), f08110);
+    hl1 = hl2 = hl3 = 0;
+    sn1 = 0;
+    EXPECT_EQ(pickfiller(40, false), a08100);
+    sn2 = sn3 = 0;
+    EXPECT_EQ(pickfiller(130, false), a08100);
+    // Faceted cylindrical: smooth dispatch alone, flat in a merged group.
+    sn1 = sn2 = sn3 = 50;
+    hl2 = 3;
+    EXPECT_EQ(pickfiller(30, false), s08110);
+    EXPECT_EQ(pickfiller(30, true), f08100);
+    EXPECT_EQ(pickfiller(50, false), f08011);
+    EXPECT_EQ(pickfiller(150, true), s08011);
+    EXPECT_EQ(pickfiller(60, false), nullptr);
+    EXPECT_EQ(pickfiller(105, false), nullptr);
+}
+
+// Builds the render list of a loaded scene and returns its first entry.
+mem_render_entry_s *firstentry() {
+    rendlist();
+    return reapbase;
+}
+
+TEST_F(Frame, SphericalPolesAndTheSeam) {
+    std::filesystem::create_directories(dir.file("maps"));
+    const uint8_t a[3] = {1, 2, 3};
+    std::string err;
+    ASSERT_TRUE(write_bmp24(make_checker(8, 8, 1, a, a), dir.file("m.bmp"), &err));
+    for (bool above : {true, false}) {
+        SCOPED_TRACE(above);
+        scene_desc s;
+        material_desc m;
+        m.texture_no = 1;
+        m.map_type = 2;
+        m.map_no = 1;
+        s.add(m);
+        s.add(map_desc{"m.bmp", 1});
+        const int segs = 8;
+        s.add(make_sphere(1, 1, 0, 0, 0, 1, 4, segs));
+        instance_desc in;
+        in.inst_no = 1;
+        in.geoms = {1};
+        s.add(in);
+        camera_desc c;
+        c.x = 0.5f, c.y = -6, c.z = above ? 6 : -6;
+        s.add(c);
+        ASSERT_EQ(load(s), 0) << readerr;
+        mem_render_entry_s *e = firstentry();
+        ASSERT_NE(e, nullptr);
+        ASSERT_EQ(e->type, 120);
+        loadmat(e);
+        // The cap triangles around azimuth pi: their ring vertices map near
+        // 5461, so the seam rule leaves the pole's value alone.
+        // Triangles: north cap, two bands of 2 x segs, south cap; the pole
+        // is vertex 1 of every cap triangle.
+        const int cap = above ? segs / 2 : segs + 4 * segs + segs / 2;
+        ASSERT_TRUE(prepare(e, cap));
+        EXPECT_EQ(stx1, 5461);
+        EXPECT_EQ(sty1, above ? 5460 : 0);
+        deletefilestruct();
+        deleterenlstruct();
+    }
+    // A triangle across azimuth 0: the small values are moved up a turn.
+    scene_desc s;
+    material_desc m;
+    m.texture_no = 1;
+    m.map_type = 2;
+    m.map_no = 1;
+    s.add(m);
+    s.add(map_desc{"m.bmp", 1});
+    s.add(make_sphere(1, 1, 0, 0, 0, 1, 4, 8));
+    instance_desc in;
+    in.inst_no = 1;
+    in.geoms = {1};
+    s.add(in);
+    camera_desc c;
+    c.x = 6, c.y = -0.5f, c.z = 1;
+    s.add(c);
+    ASSERT_EQ(load(s), 0) << readerr;
+    mem_render_entry_s *e = firstentry();
+    loadmat(e);
+    // Band triangle at ring 1, segment 7: azimuths 7/8 and 8/8 of a turn.
+    ASSERT_TRUE(prepare(e, 8 + 2 * 7));
+    const int lo = std::min({stx1, stx2, stx3}), hi = std::max({stx1, stx2, stx3});
+    EXPECT_LE(hi - lo, 5461);
+    EXPECT_EQ(hi, 10922);   // azimuth 0 counted as a full turn
+}
+
+TEST_F(Frame, TransparencyOnAFlatObjectMapsToColumnZero) {
+    scene_desc s = facing(100, 150, 200);
+    s.objects[0].material.trans = 0.5f;
+    s.add(square(1, 1, 0, 0, 0, -1, 1));   // xmin = xmax: a square edge-on in x...
+    s.objects.back().geometry.points = {{0, -1, -1, 0, 0, 0}, {0, 1, -1, 0, 0, 0}, {0, 1, 1, 0, 0, 0}, {0, -1, 1, 0, 0, 0}};
+    s.objects.back().geometry.triangles = {{0, 2, 1, -1, 0, 0}, {0, 3, 2, -1, 0, 0}};
+    instance_desc in;
+    in.inst_no = 1;
+    in.geoms = {1};
+    s.add(in);
+    s.objects[1].camera.x = -10;   // ...seen from -x
+    s.objects[1].camera.y = 0.5f;
+    ASSERT_EQ(load(s), 0) << readerr;
+    mem_render_entry_s *e = firstentry();
+    ASSERT_NE(e, nullptr);
+    ASSERT_EQ(e->type, 50);
+    loadmat(e);
+    EXPECT_EQ(tmapfacx, 16383.0f);
+    ASSERT_TRUE(prepare(e, 0));
+    EXPECT_EQ(stx1, 0);
+    EXPECT_EQ(stx2, 0);
+    EXPECT_EQ(stx3, 0);
+    EXPECT_EQ(std::max({sty1, sty2, sty3}), 16383);
+}
+
+}  // namespace
+}  // namespace vortella
