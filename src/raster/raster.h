@@ -112,11 +112,28 @@ inline constexpr uint8_t aWinGHalftoneTranslation[216] = {
 // threshold t of its pixel: a channel rounds up to the next of the six
 // levels exactly when its remainder above the lower level exceeds t, so a
 // remainder of 0 never rounds up and 255 stays at level 5.
+//
+// The rule is folded into three tables per threshold, built at compile
+// time from the ones above: a channel's level, and that level times 6 and
+// times 36, so a pixel costs three reads and a sum.
+struct halftone_levels_s {
+    uint8_t r[51][256], g[51][256], b[51][256];
+};
+constexpr halftone_levels_s make_halftone_levels() {
+    halftone_levels_s h{};
+    for (int t = 0; t < 51; ++t)
+        for (int c = 0; c < 256; ++c) {
+            const int l = aDividedBy51[c] + (aModulo51[c] > t);
+            h.r[t][c] = static_cast<uint8_t>(l);
+            h.g[t][c] = aTimes6[l];
+            h.b[t][c] = aTimes36[l];
+        }
+    return h;
+}
+inline constexpr halftone_levels_s aHalftoneLevels = make_halftone_levels();
+
 inline uint8_t halftone(int r, int g, int b, int t) {
-    int lr = aDividedBy51[r] + (aModulo51[r] > t);
-    int lg = aDividedBy51[g] + (aModulo51[g] > t);
-    int lb = aDividedBy51[b] + (aModulo51[b] > t);
-    return aWinGHalftoneTranslation[lr + aTimes6[lg] + aTimes36[lb]];
+    return aWinGHalftoneTranslation[aHalftoneLevels.r[t][r] + aHalftoneLevels.g[t][g] + aHalftoneLevels.b[t][b]];
 }
 
 // The halftone index of (r, g, b) at pixel (x, y), x, y >= 0.
