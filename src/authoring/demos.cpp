@@ -17,9 +17,9 @@ namespace vortella {
 
 const demo_scene demo_scenes[] = {
     {"ORBIT.VTL", "Orbit", "1,480,360,2,1,1,0,0,1,20,45,1,45"},
-    {"CHROME.VTL", "Chrome", "2,480,360,2,1,1,0,0,1,20,45,1,45"},
+    {"CHROME.VTL", "Chrome", "2,480,360,2,1,2,0,0,1,20,45,1,45"},
     {"TEMPLE.VTL", "Temple", "3,480,360,2,1,1,0,0,1,20,45,1,45"},
-    {"TANGLE.VTL", "Tangle", "1,480,360,2,1,1,0,0,1,20,45,1,45"},
+    {"TANGLE.VTL", "Tangle", "1,480,360,2,1,3,0,0,1,20,45,1,45"},
 };
 const int demo_scene_count = sizeof demo_scenes / sizeof demo_scenes[0];
 const char *const demo_background = "BGROUND.BMP";
