@@ -74,6 +74,12 @@ int cmd_render(int argc, char **argv) {
         }
     }
     if (!scene || (!out && !bench)) return usage();
+    const std::string ext = out && std::strlen(out) >= 4 ? std::string(out + std::strlen(out) - 4) : std::string();
+    const bool animate = ext == ".gif" || ext == ".GIF";
+    if (out && !animate && ext != ".png" && ext != ".PNG" && ext != ".bmp" && ext != ".BMP") {
+        std::fprintf(stderr, "vtl render: %s: unknown picture format (use .png, .bmp or .gif)\n", out);
+        return 2;
+    }
 
     install_demos();
     const std::string p = scene;
@@ -113,9 +119,6 @@ int cmd_render(int argc, char **argv) {
 
     gif_writer gif;
     std::string err;
-    const bool animate = out && std::strlen(out) > 4 &&
-                         (!std::strcmp(out + std::strlen(out) - 4, ".gif") ||
-                          !std::strcmp(out + std::strlen(out) - 4, ".GIF"));
     if (animate && !gif.open(out, picw, pich, peEntry, &err)) {
         std::fprintf(stderr, "vtl: %s\n", err.c_str());
         return 1;

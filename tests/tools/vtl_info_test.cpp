@@ -7,29 +7,10 @@
 
 #include "authoring/primitives.h"
 #include "support/testutil.h"
+#include "tools/runvtl.h"
 
 namespace vortella {
 namespace {
-
-struct run_result {
-    int status;
-    std::string out, err;
-};
-
-run_result vtl(const std::string &args, const test::tempdir &dir) {
-    const std::string errfile = dir.file("stderr.txt");
-    const std::string cmd = std::string(VTL_PATH) + " " + args + " 2>" + errfile;
-    run_result r{};
-    std::FILE *p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    std::vector<uint8_t> e = test::readbytes(errfile);
-    r.err.assign(e.begin(), e.end());
-    return r;
-}
 
 TEST(VtlInfo, JsonReportsWhatTheWriterWrote) {
     test::tempdir dir;

@@ -1,0 +1,65 @@
+// vtl render and vtl demo as a user runs them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/testutil.h"
+#include "tools/runvtl.h"
+
+namespace vortella {
+namespace {
+
+TEST(VtlRender, WritesEachFormatOfABuiltInDemo) {
+    test::tempdir dir;
+    run_result r = vtl("render TANGLE.VTL -o " + dir.file("t.png") + " --size 100x75", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint8_t> png = test::readbytes(dir.file("t.png"));
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png[1], 'P');
+    // 100 x 75 rounds down to 96 x 72: the width is at bytes 16..19.
+    EXPECT_EQ(png[19], 96);
+    EXPECT_EQ(png[23], 72);
+
+    r = vtl("render ORBIT.VTL -o " + dir.file("o.bmp") + " --frames 3", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint8_t> bmp = test::readbytes(dir.file("o.bmp"));
+    ASSERT_EQ(bmp.size(), 14u + 40 + 1024 + 320 * 200);
+    EXPECT_EQ(bmp[28], 8);   // bits per pixel
+
+    r = vtl("render CHROME.VTL -o " + dir.file("c.gif") + " --frames 4 --size 64x48", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint8_t> gif = test::readbytes(dir.file("c.gif"));
+    ASSERT_GT(gif.size(), 6u);
+    EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF89a");
+    // One image descriptor (0x2C after a graphic control block) per frame.
+    int frames = 0;
+    for (size_t i = 0; i + 8 < gif.size(); ++i)
+        if (gif[i] == 0x21 && gif[i + 1] == 0xF9 && gif[i + 8] == 0x2C) ++frames;
+    EXPECT_EQ(frames, 4);
+}
+
+TEST(VtlRender, StatusForMissingMalformedAndBadArguments) {
+    test::tempdir dir;
+    EXPECT_EQ(vtl("render " + dir.file("none.vtl") + " -o " + dir.file("x.png"), dir).status, 1);
+    test::writebytes(dir.file("bad.vtl"), {1, 0, 'x'});
+    run_result r = vtl("render " + dir.file("bad.vtl") + " -o " + dir.file("x.png"), dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("bad.vtl"), std::string::npos);
+    EXPECT_EQ(vtl("render TANGLE.VTL -o " + dir.file("x.png") + " --size 0x5", dir).status, 2);
+    EXPECT_EQ(vtl("render TANGLE.VTL", dir).status, 2);
+    EXPECT_EQ(vtl("render TANGLE.VTL -o " + dir.file("x.tiff"), dir).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.png")));
+}
+
+TEST(VtlDemo, WritesScenesThatLoadFromDisk) {
+    test::tempdir dir;
+    ASSERT_EQ(vtl("demo -o " + dir.file("d"), dir).status, 0);
+    for (const char *f : {"ORBIT.VTL", "CHROME.VTL", "TEMPLE.VTL", "TANGLE.VTL", "PLANET.BMP", "BGROUND.BMP"})
+        EXPECT_TRUE(std::filesystem::exists(dir.file("d/") + f)) << f;
+    run_result r = vtl("info " + dir.file("d/TEMPLE.VTL") + " --json", dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(vtl("demo", dir).status, 2);
+}
+
+}  // namespace
+}  // namespace vortella
