@@ -1,0 +1,386 @@
+// The desktop backend without a display: the picture shown through the
+// palette, command lines, dialog controls, and the services on SDL's dummy
+// video driver (a real SDL video system that draws nowhere).
+#include <gtest/gtest.h>
+
+#include <FL/Fl_Button.H>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/platform/desktop.h"
+#include "app/platform/desktop/desktop_local.h"
+
+#include <X11/Xlib.h>   // last: it defines short macro names
+
+using namespace vortella;
+using namespace vortella::desktop;
+
+// The system libraries under SDL and FLTK keep caches for the life of the
+// process; the leak checker is told to pass over them.
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:libdbus-1.so\nleak:libfontconfig.so\nleak:libX11.so\n";
+}
+
+namespace {
+
+uint32_t colour(int index) {
+    const PALETTEENTRY &e = peEntry[index];
+    return uint32_t(e.peRed) << 16 | uint32_t(e.peGreen) << 8 | e.peBlue;
+}
+
+// Sets an environment variable for one test and puts back what was there.
+struct scoped_env {
+    std::string name, old;
+    bool had;
+    scoped_env(const char *n, const char *value) : name(n) {
+        const char *o = std::getenv(n);
+        had = o != nullptr;
+        if (had) old = o;
+        if (value) setenv(n, value, 1);
+        else unsetenv(n);
+    }
+    ~scoped_env() {
+        if (had) setenv(name.c_str(), old.c_str(), 1);
+        else unsetenv(name.c_str());
+    }
+};
+
+// Whether an X display can be opened. The connection stays open: an X
+// server resets when its last client leaves, and connections tried during
+// the reset fail.
+bool x_display() {
+    static Display *d = XOpenDisplay(nullptr);
+    return d != nullptr;
+}
+
+}  // namespace
+
+// --- The picture on the screen --------------------------------------------------------
+
+TEST(DesktopScreen, PictureShowsEveryIndexInItsPaletteColourAtItsPlace) {
+    create_halftone_palette();
+    picture8 pic;
+    pic.set_palette(peEntry);
+    // An odd width: rows must lie exactly w bytes apart, not padded.
+    const int w = 13, h = 20;
+    uint8_t *px = pic.make(w, h);
+    ASSERT_NE(px, nullptr);
+    for (int i = 0; i < w * h; ++i) px[i] = uint8_t(i);
+    screen_surface screen;
+    ASSERT_TRUE(screen.resize(64, 48));
+    screen.blit(pic, 10, 5);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(screen.rgb(10 + x, 5 + y), colour((y * w + x) & 255)) << x << "," << y;
+    EXPECT_EQ(screen.rgb(9, 5), 0u);
+    EXPECT_EQ(screen.rgb(10 + w, 5), 0u);
+    EXPECT_EQ(screen.rgb(10, 5 + h), 0u);
+}
+
+TEST(DesktopScreen, BlitsOverTheEdgesAreClippedAndBlackFillsClear) {
+    create_halftone_palette();
+    picture8 pic;
+    pic.set_palette(peEntry);
+    uint8_t *px = pic.make(16, 8);
+    ASSERT_NE(px, nullptr);
+    for (int i = 0; i < 16 * 8; ++i) px[i] = 215;   // a cube colour, not black
+    screen_surface screen;
+    ASSERT_TRUE(screen.resize(20, 10));
+    screen.blit(pic, -4, -2);   // top-left corner off the screen
+    screen.blit(pic, 12, 6);    // bottom-right corner off the screen
+    EXPECT_EQ(screen.rgb(0, 0), colour(215));
+    EXPECT_EQ(screen.rgb(11, 5), colour(215));
+    EXPECT_EQ(screen.rgb(12, 0), 0u);
+    EXPECT_EQ(screen.rgb(19, 9), colour(215));
+    screen.fill_black(0, 0, 5, 3);
+    EXPECT_EQ(screen.rgb(4, 2), 0u);
+    EXPECT_EQ(screen.rgb(5, 2), colour(215));
+}
+
+TEST(DesktopScreen, ANewPaletteColoursTheNextCopyAndAFailedPictureKeepsTheOld) {
+    create_halftone_palette();
+    picture8 pic;
+    pic.set_palette(peEntry);
+    uint8_t *px = pic.make(16, 4);
+    ASSERT_NE(px, nullptr);
+    px[0] = 7;
+    EXPECT_EQ(pic.make(0, 4), nullptr);
+    ASSERT_NE(pic.surface(), nullptr);
+    PALETTEENTRY pe[256];
+    for (int i = 0; i < 256; ++i) pe[i] = peEntry[i];
+    pe[7] = {1, 2, 3, 0};
+    pic.set_palette(pe);
+    screen_surface screen;
+    ASSERT_TRUE(screen.resize(16, 4));
+    screen.blit(pic, 0, 0);
+    EXPECT_EQ(screen.rgb(0, 0), 0x010203u);
+}
+
+// --- Command lines and numbers ------------------------------------------------------------
+
+TEST(DesktopProcess, CommandLinesSplitAtBlanksAndQuotesKeepThem) {
+    using v = std::vector<std::string>;
+    EXPECT_EQ(split_command_line("/opt/vortella/vortella /S"), (v{"/opt/vortella/vortella", "/S"}));
+    EXPECT_EQ(split_command_line("  a   b\tc  "), (v{"a", "b", "c"}));
+    EXPECT_EQ(split_command_line("\"/home/me/My Saver/vortella\" /S"),
+              (v{"/home/me/My Saver/vortella", "/S"}));
+    EXPECT_EQ(split_command_line("a \"\" b"), (v{"a", "", "b"}));
+    EXPECT_TRUE(split_command_line("   ").empty());
+}
+
+TEST(DesktopProcess, StartingAProgramReportsWhetherItRan) {
+    EXPECT_TRUE(spawn({"true"}));
+    EXPECT_FALSE(spawn({"/nonexistent/vortella-test-program", "/S"}));
+    EXPECT_FALSE(spawn({}));
+    EXPECT_NE(executable_path().find("desktop_tests"), std::string::npos);
+}
+
+TEST(DesktopProcess, ItemNumbersAreSignedDecimalsOrNothing) {
+    bool ok;
+    EXPECT_EQ(parse_item_int(" -45", &ok), -45);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(parse_item_int("-2147483648", &ok), INT_MIN);
+    EXPECT_TRUE(ok);
+    for (const char *bad : {"", "-", "12a", "1 2", "2147483648", "99999999999999999999"}) {
+        EXPECT_EQ(parse_item_int(bad, &ok), 0) << bad;
+        EXPECT_FALSE(ok) << bad;
+    }
+}
+
+// --- Dialog controls (built, never shown) --------------------------------------------------
+
+namespace {
+
+std::vector<std::pair<unsigned, WPARAM>> seen;
+
+// Records what the dialog tells its procedure and does nothing else.
+int recording_proc(HWND, unsigned msg, WPARAM wp, LPARAM) {
+    seen.push_back({msg, wp});
+    return 1;
+}
+
+// Radio groups 10-11 and 20-21 (21 disabled), a check box, a number edit
+// and a list.
+const dialog_template marks_template = {
+    "Marks", "Marks", 200, 100,
+    {
+        {10, control_kind::radio, "A1", 4, 4, 60, 10},
+        {11, control_kind::radio, "A2", 4, 16, 60, 10},
+        {20, control_kind::radio, "B1", 80, 4, 60, 10},
+        {21, control_kind::radio, "B2", 80, 16, 60, 10, true},
+        {30, control_kind::check, "C", 4, 30, 60, 10},
+        {40, control_kind::number, "", 4, 44, 40, 12},
+        {50, control_kind::list, "", 80, 30, 100, 60},
+        {-1, control_kind::group, "Frame", 0, 0, 200, 100},
+    },
+};
+
+}  // namespace
+
+TEST(DesktopDialog, MarksChangeOnlyWhenTheProcedureSetsThem) {
+    seen.clear();
+    dialog_window d(7, marks_template, recording_proc);
+    d.set_check(10, BST_CHECKED);
+    d.set_check(20, BST_CHECKED);
+    // A click as the toolkit delivers it: it flips the button, then calls back.
+    auto click = [&](int id) {
+        auto *b = static_cast<Fl_Button *>(d.widget(id));
+        b->value(!b->value());
+        b->do_callback();
+    };
+    click(11);
+    click(30);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], (std::pair<unsigned, WPARAM>{WM_COMMAND, MAKEWPARAM(11, BN_CLICKED)}));
+    EXPECT_EQ(seen[1], (std::pair<unsigned, WPARAM>{WM_COMMAND, MAKEWPARAM(30, BN_CLICKED)}));
+    // Nothing moved: the procedure did not set the marks.
+    EXPECT_EQ(d.check(10), BST_CHECKED);
+    EXPECT_EQ(d.check(11), BST_UNCHECKED);
+    EXPECT_EQ(d.check(30), BST_UNCHECKED);
+    // Marking one group leaves the other alone.
+    d.set_check(10, BST_UNCHECKED);
+    d.set_check(11, BST_CHECKED);
+    EXPECT_EQ(d.check(20), BST_CHECKED);
+}
+
+TEST(DesktopDialog, DisabledControlsAndCodeChangesSendNothing) {
+    seen.clear();
+    dialog_window d(7, marks_template, recording_proc);
+    EXPECT_FALSE(d.enabled(21));
+    d.user_click(21);
+    d.set_text(40, "12");
+    d.set_check(30, BST_CHECKED);
+    EXPECT_TRUE(seen.empty());
+    d.user_type(40, "-7");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].second, MAKEWPARAM(40, EN_CHANGE));
+    EXPECT_EQ(d.text(40), "-7");
+    d.user_close();
+    EXPECT_EQ(seen.back().second, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+}
+
+TEST(DesktopDialog, ListKeepsNamesAsGivenAndForgetsADeletedSelection) {
+    // The toolkit measures list lines with the display's fonts.
+    if (!x_display()) GTEST_SKIP() << "needs an X display";
+    seen.clear();
+    dialog_window d(7, marks_template, recording_proc);
+    EXPECT_EQ(d.list_selection(50), -1);
+    EXPECT_EQ(d.list_add(50, "@b.vtl"), 0);
+    EXPECT_EQ(d.list_add(50, ""), 1);
+    EXPECT_EQ(d.list_add(50, "c.vtl"), 2);
+    EXPECT_EQ(d.list_text(50, 0), "@b.vtl");
+    d.user_select(50, 2);
+    EXPECT_EQ(seen.back().second, MAKEWPARAM(50, LBN_SELCHANGE));
+    EXPECT_EQ(d.list_selection(50), 2);
+    EXPECT_EQ(d.list_delete(50, 2), 2);
+    EXPECT_EQ(d.list_selection(50), -1);
+    EXPECT_EQ(d.list_delete(50, 5), -1);
+    d.list_reset(50);
+    EXPECT_EQ(d.list_count(50), 0);
+}
+
+// --- The services ----------------------------------------------------------------------------
+
+TEST(DesktopServices, NoDisplayGivesNoServicesAndSaysWhy) {
+    {
+        scoped_env driver("SDL_VIDEODRIVER", "no-such-driver");
+        std::string err;
+        EXPECT_EQ(make_desktop_services(&err), nullptr);
+        EXPECT_FALSE(err.empty());
+    }
+    {
+        scoped_env driver("SDL_VIDEODRIVER", "x11");
+        scoped_env display("DISPLAY", nullptr);
+        std::string err;
+        EXPECT_EQ(make_desktop_services(&err), nullptr);
+        EXPECT_FALSE(err.empty());
+    }
+    {
+        // SDL itself would fall back on its offscreen driver here.
+        scoped_env driver("SDL_VIDEODRIVER", nullptr);
+        scoped_env display("DISPLAY", nullptr);
+        scoped_env wayland("WAYLAND_DISPLAY", nullptr);
+        std::string err;
+        EXPECT_EQ(make_desktop_services(&err), nullptr);
+        EXPECT_FALSE(err.empty());
+    }
+    {
+        // A display that is named but cannot be opened.
+        scoped_env driver("SDL_VIDEODRIVER", nullptr);
+        scoped_env display("DISPLAY", ":4711");
+        scoped_env wayland("WAYLAND_DISPLAY", nullptr);
+        scoped_env runtime("XDG_RUNTIME_DIR", nullptr);
+        std::string err;
+        EXPECT_EQ(make_desktop_services(&err), nullptr);
+        EXPECT_FALSE(err.empty());
+    }
+}
+
+namespace {
+
+std::vector<MSG> msg_log;
+services *svc;
+
+LRESULT logging_wndproc(HWND w, unsigned msg, WPARAM wp, LPARAM lp) {
+    msg_log.push_back({w, msg, wp, lp});
+    return svc->def_window_proc(w, msg, wp, lp);
+}
+
+class DesktopOnDummy : public ::testing::Test {
+protected:
+    scoped_env driver{"SDL_VIDEODRIVER", "dummy"};
+    std::unique_ptr<sdl_services> s;
+    void SetUp() override {
+        std::string err;
+        s.reset(static_cast<sdl_services *>(make_desktop_services(&err)));
+        ASSERT_NE(s, nullptr) << err;
+        svc = s.get();
+        msg_log.clear();
+        ASSERT_TRUE(s->register_class("VORTELLA", logging_wndproc));
+    }
+    std::vector<unsigned> messages() const {
+        std::vector<unsigned> v;
+        for (const MSG &m : msg_log) v.push_back(m.message);
+        return v;
+    }
+};
+
+}  // namespace
+
+TEST_F(DesktopOnDummy, WindowLifeComesInTheOrderTheProgramExpects) {
+    HWND w = s->create_window("VORTELLA", 0, 0, s->screen_width(), s->screen_height());
+    ASSERT_NE(w, 0);
+    s->show_window(w, 1);
+    EXPECT_EQ(messages(), (std::vector<unsigned>{WM_CREATE, WM_SIZE, WM_MOVE, WM_ACTIVATEAPP,
+                                                 WM_ACTIVATE}));
+    EXPECT_EQ(msg_log[1].lParam, LPARAM(s->screen_height() << 16 | s->screen_width()));
+    msg_log.clear();
+    s->post_message(w, WM_KEYDOWN, ' ', 0);
+    s->post_message(w, WM_CLOSE, 0, 0);
+    MSG m;
+    while (s->get_message(m)) {
+        s->dispatch_message(m);
+        if (m.message == WM_CLOSE) s->post_quit_message(0);
+    }
+    EXPECT_EQ(messages(), (std::vector<unsigned>{WM_KEYDOWN, WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(s->screen_of(w), nullptr);
+}
+
+TEST_F(DesktopOnDummy, TimerTicksArriveThroughTheLoopAfterPostedMessages) {
+    HWND w = s->create_window("VORTELLA", 0, 0, 64, 48);
+    ASSERT_NE(w, 0);
+    ASSERT_TRUE(s->set_timer(w, 1, 1));
+    s->post_message(w, WM_MOVE, 0, 0);
+    MSG m;
+    ASSERT_TRUE(s->get_message(m));
+    EXPECT_EQ(m.message, unsigned(WM_MOVE));
+    ASSERT_TRUE(s->get_message(m));
+    EXPECT_EQ(m.message, unsigned(WM_TIMER));
+    EXPECT_EQ(m.wParam, WPARAM(1));
+    s->kill_timer(w, 1);
+    s->post_quit_message(0);
+    EXPECT_FALSE(s->get_message(m));
+}
+
+TEST_F(DesktopOnDummy, PictureAndFillsLandOnTheWindowsScreen) {
+    create_halftone_palette();
+    int bits = 0;
+    bool palette = false;
+    ASSERT_TRUE(s->display_caps(bits, palette));
+    EXPECT_EQ(bits, 8);
+    EXPECT_TRUE(palette);
+    HWND w = s->create_window("VORTELLA", 0, 0, 64, 48);
+    ASSERT_NE(w, 0);
+    EXPECT_EQ(s->realize_palette(w), 256);
+    EXPECT_EQ(s->realize_palette(w), 0);
+    uint8_t *px = s->create_picture(16, 8);
+    ASSERT_NE(px, nullptr);
+    for (int i = 0; i < 16 * 8; ++i) px[i] = uint8_t(30 + i % 7);
+    s->blit_picture(w, 40, 30);
+    const screen_surface *screen = s->screen_of(w);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->rgb(40, 30), colour(30));
+    EXPECT_EQ(screen->rgb(41, 30), colour(31));
+    s->fill_black(w, 40, 30, 1, 1);
+    EXPECT_EQ(screen->rgb(40, 30), 0u);
+    EXPECT_EQ(screen->rgb(41, 30), colour(31));
+    EXPECT_EQ(s->show_cursor(false), -1);
+    EXPECT_EQ(s->show_cursor(true), 0);
+}
+
+TEST_F(DesktopOnDummy, ADialogWithoutAnXDisplayCancelsCleanly) {
+    if (x_display()) GTEST_SKIP() << "an X display is there; the dialog would open";
+    seen.clear();
+    EXPECT_EQ(s->dialog_box(marks_template, 0, [](HWND d, unsigned msg, WPARAM wp, LPARAM lp) {
+        recording_proc(d, msg, wp, lp);
+        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) svc->end_dialog(d, IDCANCEL);
+        return 1;
+    }), IDCANCEL);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].first, unsigned(WM_INITDIALOG));
+    EXPECT_EQ(seen[1].second, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+    EXPECT_EQ(seen[2].first, unsigned(WM_DESTROY));
+}
