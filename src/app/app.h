@@ -1,5 +1,6 @@
 // The screen-saver application: start-up settings, the playlist and its
-// entry parameters, and the configuration dialogs.
+// entry parameters, the window procedure that sequences the scenes and
+// presents the frames, and the configuration dialogs.
 //
 // All state of this subsystem is declared here. Globals it shares with the
 // renderer live with their subsystem: picw and pich (raster), iminv, camsa
@@ -7,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "app/platform/platform.h"
@@ -33,22 +35,15 @@ inline int paldev = 1;         // the display is a 256-colour palette device
 inline int picw2, pich2;       // one third of the picture
 inline int picw3, pich3;       // two thirds of the picture
 
-// The scenes a fresh installation plays: file names beside the executable
-// and their entry-parameter texts.
-struct demo_entry {
-    const char *name;
-    const char *params;
-};
-extern const demo_entry demo_playlist[];
-extern const int demo_count;
-
 // Whether the whole command line asks for the saver role ("/s", "-s", "/S"
 // or "-S"); anything else is the configuration role.
 bool saver_command(const char *cmdline);
 // The executable's folder: its path up to the last separator, or empty.
 std::string executable_dir();
-// Writes a first settings file whose playlist names the demo scenes, when
-// there is no settings file yet. True when it wrote one.
+// Writes a first settings file whose playlist names the built-in demo
+// scenes (as files beside the executable, which the loader finds built in
+// when no such file exists), when there is no settings file yet. True when
+// it wrote one.
 bool write_first_ini();
 // [Misc] settings: iminv, instdir, mapsdir and sbackgroundbmp, with defaults
 // built from the executable's folder.
@@ -118,6 +113,69 @@ void write_playlist();
 // Index of the n-th entry (from 0) with a non-empty name; n below 0 counts
 // as 0. -1 when there are not that many.
 int named_entry(int n);
+
+// ---------------------------------------------------------------------------
+// The saver: start-up, window messages, scene sequencing, presentation
+// ---------------------------------------------------------------------------
+
+// Id of the frame timer.
+constexpr unsigned frame_timer_id = 1;
+// The saver ends and starts itself again after this many ms of running.
+constexpr unsigned restart_after = 10800000;
+// Screen rectangle blackened before the first frame of an entry (at least
+// this much; a larger screen is blackened whole).
+constexpr int black_extent = 2048;
+
+inline unsigned maintime;                    // the frame timer's id once started
+inline unsigned nTimerRes;                   // multimedia timer resolution, ms; 0 none
+inline unsigned FirstTime, LastTime;         // tick count at start, at the last switch
+inline unsigned diffTime;                    // tick count since the last switch
+inline int bypassd;                          // 1 while an entry is switched: draw nothing
+inline int ftan = 1;                         // 1 until the first entry is loaded
+inline int ftmc;                             // mouse moves seen so far (up to 2)
+inline int ftsw;                             // 1: blacken the screen before the next frame
+inline int force_blit;                       // 1: copy the picture at the next frame
+inline int force_redraw;                     // 1: the view must be rendered
+inline int clickignore, scin, slastx, slasty;   // input state reset on every switch
+inline std::string current_file;             // scene file being loaded
+inline std::string openfn;                   // its file-name part
+inline int initvx, initvy, initpx, initpy;   // start velocity and position of the picture
+inline int currvx, currvy;                   // picture velocity on the screen
+inline int currpx, currpy, prevpx, prevpy;   // current and previous position
+inline WPARAM fAppActive;                    // last activation state
+inline unsigned prevtime;                    // mm time of the last rendered frame, 0 none
+inline float frametime, framerate;           // ms between the last two frames, per second
+
+// The off-screen picture: its pixels (null until one is made, or when the
+// last one could not be set up) and the size it was made with.
+inline uint8_t *image_bits;
+inline int image_w, image_h;
+
+// Show state the window is shown with.
+constexpr int SW_SHOWNORMAL = 1;
+
+// The program: AppInit, then the message loop. Returns only when AppInit
+// fails (with 0); otherwise the process ends inside AppExit.
+int WinMain(const char *cmdline, int show);
+// Settings, display check, palette and the main window; the role from the
+// whole command line. 1 on success, 0 to end the program.
+int AppInit(const char *cmdline, int show);
+// Called when the message loop has received the quit message. Always 1.
+int AppIdle();
+// Releases everything and ends the process with status 0.
+[[noreturn]] void AppExit(HWND hwnd);
+// What AppExit releases, without ending the process (for a caller that
+// stops the message loop from outside, such as a recording).
+void release_saver(HWND hwnd);
+// The main window's procedure.
+LRESULT AppWndProc(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam);
+// One frame: camera step, render, copy to the screen, move the picture.
+int AppPaint(HWND hwnd);
+// Frame timer period in ms for aspeed frames per second.
+unsigned frame_period();
+// Command line that starts the saver again: the program's own executable
+// and "/S".
+std::string restart_command();
 
 // ---------------------------------------------------------------------------
 // Configuration dialogs

@@ -6,17 +6,9 @@
 #include <string>
 
 #include "app/app.h"
+#include "authoring/demos.h"
 
 namespace vortella {
-
-// Scene files of the demo playlist, installed beside the executable. Each
-// runs five minutes at 320 x 200, bouncing, with the motion its file
-// defines.
-const demo_entry demo_playlist[] = {
-    {"DEMO1.VTL", "1,320,200,5,1,1,0,0,0,0,0,0,0"},
-    {"DEMO2.VTL", "1,320,200,5,1,1,0,0,0,0,0,0,0"},
-};
-const int demo_count = int(sizeof demo_playlist / sizeof demo_playlist[0]);
 
 bool saver_command(const char *cmdline) {
     if (!cmdline) return false;
@@ -35,14 +27,15 @@ bool write_first_ini() {
     if (s->profile_exists(ini_name)) return false;
     std::string dir = executable_dir();
     char key[24];
-    for (int i = 0; i < demo_count; ++i) {
+    for (int i = 0; i < demo_scene_count; ++i) {
         std::snprintf(key, sizeof key, "EntryFN%03i", i);
-        s->write_profile_string("Entries", key, (dir + pathsep + demo_playlist[i].name).c_str(),
+        s->write_profile_string("Entries", key, (dir + pathsep + demo_scenes[i].name).c_str(),
                                 ini_name);
         std::snprintf(key, sizeof key, "EntryPM%03i", i);
-        s->write_profile_string("Entries", key, demo_playlist[i].params, ini_name);
+        s->write_profile_string("Entries", key, demo_scenes[i].params, ini_name);
     }
-    s->write_profile_string("Global", "NoOfEntries", std::to_string(demo_count).c_str(), ini_name);
+    s->write_profile_string("Global", "NoOfEntries", std::to_string(demo_scene_count).c_str(),
+                            ini_name);
     s->write_profile_string("Global", "Speed", "10", ini_name);
     s->write_profile_string("Global", "Sequence", "1", ini_name);
     return true;

@@ -1,5 +1,6 @@
 // Start-up settings and the playlist's storage and text format.
 #include "apptest.h"
+#include "authoring/demos.h"
 
 namespace vortella::test {
 namespace {
@@ -39,13 +40,13 @@ TEST_F(settings, DefaultsDoNotFollowTheInstallDirectory) {
 
 TEST_F(settings, FirstRunWritesTheDemoPlaylistOnce) {
     ASSERT_TRUE(write_first_ini());
-    EXPECT_EQ(ini("Global", "NoOfEntries"), std::to_string(demo_count));
-    EXPECT_EQ(ini("Entries", "EntryFN000"), std::string("/opt/vortella/") + demo_playlist[0].name);
+    EXPECT_EQ(ini("Global", "NoOfEntries"), std::to_string(demo_scene_count));
+    EXPECT_EQ(ini("Entries", "EntryFN000"), std::string("/opt/vortella/") + demo_scenes[0].name);
     noent = 0;
     read_global_settings();
     read_entries();
-    EXPECT_EQ(noent, demo_count);
-    EXPECT_EQ(pma[demo_count - 1], demo_playlist[demo_count - 1].params);
+    EXPECT_EQ(noent, demo_scene_count);
+    EXPECT_EQ(pma[demo_scene_count - 1], demo_scenes[demo_scene_count - 1].params);
 
     write_ini("[Global]\nSpeed=3\n");
     EXPECT_FALSE(write_first_ini());

@@ -1,0 +1,306 @@
+// The running saver on the headless backend: roles, the entry sequence on
+// the virtual clock, input that ends it, the picture per entry and its
+// movement over the screen.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "apptest.h"
+#include "authoring/writer.h"
+
+namespace vortella::test {
+namespace {
+
+// Notes the scene file and the clock of every entry switch (the switch
+// posts the size message that builds the entry's picture).
+struct spy_services : headless_services {
+    std::vector<std::string> played;
+    std::vector<unsigned> played_at;
+    bool post_message(HWND w, unsigned msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_SIZE) played.push_back(current_file), played_at.push_back(now);
+        return headless_services::post_message(w, msg, wp, lp);
+    }
+};
+
+constexpr int still = -1;   // the saver was still running when the clock stopped
+
+class saver : public app_test {
+protected:
+    spy_services spy;
+
+    void SetUp() override {
+        app_test::SetUp();
+        spy.module_path = svc.module_path;
+        set_sys(&spy);
+        std::srand(1);
+    }
+    void TearDown() override {
+        release_saver(hwndApp);
+        app_test::TearDown();
+    }
+
+    // Runs the program, or with no command line the running one's message
+    // loop, until it ends (its exit code) or the clock reaches `ms`.
+    int run(const char *cmdline, unsigned ms) {
+        spy.limit = ms;
+        MSG m;
+        try {
+            if (cmdline) return WinMain(cmdline, SW_SHOWNORMAL) - 2;
+            for (;;)
+                if (spy.get_message(m)) spy.dispatch_message(m);
+        } catch (const headless_idle &) {
+            return still;
+        } catch (const process_exit &e) {
+            return e.code;
+        }
+    }
+    // A program that ended leaves its window class behind in the backend.
+    void new_process() { spy.classes.clear(), spy.windows.clear(), spy.timers.clear(); }
+
+    // One entry per text, named E0.VTL, E1.VTL, ... unless names are given.
+    void playlist(int seq, int speed, const std::vector<std::string> &pm,
+                  const std::vector<std::string> &names = {}) {
+        std::string t = "[Global]\nNoOfEntries=" + std::to_string(pm.size()) + "\nSpeed=" +
+                        std::to_string(speed) + "\nSequence=" + std::to_string(seq) + "\n[Entries]\n";
+        for (size_t i = 0; i < pm.size(); ++i) {
+            const std::string n = i < names.size() ? names[i] : "E" + std::to_string(i) + ".VTL";
+            t += "EntryFN00" + std::to_string(i) + "=" + n + "\nEntryPM00" + std::to_string(i) + "=" + pm[i] + "\n";
+        }
+        write_ini(t);
+    }
+};
+
+// Animation, size and duration; still camera and light.
+std::string entry(int mode, int w, int h, int minutes) {
+    return std::to_string(mode) + "," + std::to_string(w) + "," + std::to_string(h) + "," +
+           std::to_string(minutes) + ",0,1,0,0,0,0,0,0,0";
+}
+
+TEST_F(saver, OnlyTheWholeSaverSwitchRunsTheSaver) {
+    playlist(1, 10, {entry(1, 320, 200, 1)});
+    for (const char *cmd : {"/s 1234", "", "/c"}) {
+        new_process();
+        EXPECT_EQ(run(cmd, 5000), 0) << cmd;   // the dialog is cancelled
+        EXPECT_GE(spy.cursor_count, 0) << cmd;
+    }
+    EXPECT_EQ(spy.dialogs_run.size(), 3u);
+    EXPECT_TRUE(spy.played.empty());
+    new_process();
+    EXPECT_EQ(run("-S", 5000), still);
+    EXPECT_EQ(spy.played, std::vector<std::string>{"E0.VTL"});
+    EXPECT_LT(spy.cursor_count, 0);
+}
+
+TEST_F(saver, ADisplayThatIsNotAPaletteDeviceIsRefused) {
+    spy.display_palette = false;
+    EXPECT_EQ(run("/S", 1000), -2);
+    ASSERT_EQ(spy.boxes.size(), 1u);
+    EXPECT_EQ(spy.boxes[0].caption, "Unsupported Display");
+}
+
+// --- Entry sequence ------------------------------------------------------------
+
+TEST_F(saver, PlaylistOrderStartsAtTheFirstEntryAndWraps) {
+    playlist(1, 10, {entry(3, 320, 200, 1), entry(3, 320, 200, 2), entry(3, 320, 200, 1)});
+    EXPECT_EQ(run("/S", 5 * 60000), still);
+    EXPECT_EQ(spy.played, (std::vector<std::string>{"E0.VTL", "E1.VTL", "E2.VTL", "E0.VTL"}));
+    // The first tick loads; then each entry stays until the first tick
+    // after more than its own duration.
+    EXPECT_EQ(spy.played_at, (std::vector<unsigned>{100, 60200, 180300, 240400}));
+}
+
+TEST_F(saver, RandomOrderNeverPlaysAnEntryTwiceInARow) {
+    playlist(0, 10, {entry(3, 320, 200, 1), entry(3, 320, 200, 1), entry(3, 320, 200, 1)});
+    EXPECT_EQ(run("/S", 40 * 60000), still);
+    ASSERT_GE(spy.played.size(), 39u);
+    for (size_t i = 1; i < spy.played.size(); ++i) EXPECT_NE(spy.played[i], spy.played[i - 1]) << i;
+    EXPECT_GT(std::count(spy.played.begin(), spy.played.end(), std::string("E2.VTL")), 0);
+}
+
+TEST_F(saver, ASingleEntryIsNeverSwitched) {
+    for (int seq : {0, 1}) {
+        new_process();
+        spy.played.clear();
+        spy.now = 0;
+        playlist(seq, 10, {entry(3, 320, 200, 1)});
+        EXPECT_EQ(run("/S", 20 * 60000), still);
+        EXPECT_EQ(spy.played.size(), 1u) << seq;
+    }
+}
+
+TEST_F(saver, TheSaverRestartsItselfAfterThreeHours) {
+    playlist(1, 1, {entry(3, 320, 200, 15)});
+    EXPECT_EQ(run("/S", 10800000), still);
+    EXPECT_TRUE(spy.started.empty());
+    EXPECT_EQ(run(nullptr, ~0u), 0);
+    EXPECT_EQ(spy.now, 10801000u);
+    EXPECT_EQ(spy.started, std::vector<std::string>{"/opt/vortella/vortella /S"});
+}
+
+TEST_F(saver, ScenesThatCannotBeShownArePassedOver) {
+    writebytes(dir.file("junk.vtl"), std::vector<uint8_t>(64, 0xEE));
+    std::string err;
+    ASSERT_TRUE(write_scene_file(tiny_scene(), dir.file("tiny.vtl"), &err)) << err;
+    playlist(1, 10, {entry(3, 320, 200, 1), entry(3, 320, 200, 1), entry(3, 320, 200, 1)},
+             {"missing.vtl", dir.file("junk.vtl"), dir.file("tiny.vtl")});
+    EXPECT_EQ(run("/S", 2 * 60000), still);
+    EXPECT_EQ(spy.played.size(), 2u);
+    EXPECT_EQ(spy.blits, 0);
+    EXPECT_TRUE(spy.boxes.empty());
+    EXPECT_EQ(run(nullptr, 2 * 60000 + 1000), still);
+    EXPECT_GE(spy.blits, 5);
+}
+
+TEST_F(saver, AMissingTextureMapEndsTheSaverCleanly) {
+    scene_desc s = tiny_scene();
+    s.add(map_desc{"nowhere.bmp", 1});
+    std::string err;
+    ASSERT_TRUE(write_scene_file(s, dir.file("map.vtl"), &err)) << err;
+    playlist(1, 10, {entry(1, 320, 200, 1)}, {dir.file("map.vtl")});
+    EXPECT_EQ(run("/S", 5000), 0);
+    ASSERT_EQ(spy.boxes.size(), 1u);
+    EXPECT_EQ(spy.boxes[0].caption, "Map Not Found(2)");
+    EXPECT_GE(spy.cursor_count, 0);
+    EXPECT_EQ(spy.pic_w, 0);
+    EXPECT_TRUE(spy.timers.empty());
+    EXPECT_EQ(transa, nullptr);
+}
+
+// --- Input ---------------------------------------------------------------------
+
+TEST_F(saver, TheThirdMouseMoveEndsTheSaver) {
+    playlist(1, 10, {entry(1, 320, 200, 1)});
+    spy.mouse_move_at(300, 5, 5);
+    spy.mouse_move_at(400, 6, 5);
+    spy.mouse_move_at(5500, 7, 5);
+    EXPECT_EQ(run("/S", 10000), 0);
+    EXPECT_EQ(spy.now, 5500u);
+    EXPECT_GE(spy.cursor_count, 0);
+}
+
+TEST_F(saver, DeactivationEndsOnlyTheSaver) {
+    playlist(1, 10, {entry(1, 320, 200, 1)});
+    spy.input_at(700, WM_ACTIVATEAPP, 0, 0);
+    EXPECT_EQ(run("/S", 5000), 0);
+    EXPECT_EQ(spy.now, 700u);
+    noproc = 1;
+    EXPECT_EQ(AppWndProc(1, WM_ACTIVATE, 0, 0), 1);
+    EXPECT_TRUE(spy.queue.empty());
+}
+
+// --- The picture per entry ---------------------------------------------------------
+
+TEST_F(saver, PictureSizesRoundDownToWholeBlocks) {
+    playlist(1, 10, {entry(3, 333, 203, 1)});
+    EXPECT_EQ(run("/S", 150), still);
+    EXPECT_EQ(spy.pic_w, 320);
+    EXPECT_EQ(spy.pic_h, 200);
+    EXPECT_EQ(pich_1, 199);
+    EXPECT_EQ(currpx, 160);   // centred
+    EXPECT_EQ(currpy, 140);
+}
+
+TEST_F(saver, FullScreenFillsTheScreenInWholeBlocks) {
+    spy.screen_w = 650;
+    spy.screen_h = 487;
+    playlist(1, 10, {entry(6, 100, 100, 1)});
+    EXPECT_EQ(run("/S", 150), still);
+    EXPECT_EQ(spy.pic_w, 640);
+    EXPECT_EQ(spy.pic_h, 484);
+    EXPECT_EQ(currpx + currpy, 0);
+}
+
+TEST_F(saver, APictureLargerThanTheScreenIsLimitedToIt) {
+    spy.screen_w = 400;
+    spy.screen_h = 300;
+    playlist(1, 10, {entry(1, 2048, 1000, 1)});
+    EXPECT_EQ(run("/S", 150), still);
+    EXPECT_EQ(spy.pic_w, 400);
+    EXPECT_EQ(spy.pic_h, 300);
+    EXPECT_EQ(currpx + currpy, 0);
+}
+
+TEST_F(saver, EntryValuesOutsideTheDialogsRangesAreClampedWhenPlayed) {
+    playlist(1, 10, {"0,0,100000,-5,7,0,9,400,99,-200,-1,50,100", "garbage"});
+    EXPECT_EQ(run("/S", 150), still);
+    EXPECT_EQ(amode + ddur + zoomm, 3);
+    EXPECT_EQ(camsa, 359);
+    EXPECT_EQ(camat, -90);
+    EXPECT_EQ(spy.pic_w, 32);
+    EXPECT_EQ(spy.pic_h, 480);   // 2048, limited to the screen
+    // A text with no numbers plays with the values before it.
+    EXPECT_EQ(run(nullptr, 60300), still);
+    EXPECT_EQ(spy.played.size(), 2u);
+    EXPECT_EQ(spy.pic_w, 32);
+}
+
+// --- Movement over the screen ---------------------------------------------------------
+
+// A 100 x 50 picture at (x, y) moving by (vx, vy) on the 640 x 480 screen,
+// with the camera and the light turning.
+void place(int mode, int x, int y, int vx, int vy) {
+    amode = mode;
+    picw = 100, pich = 50;
+    currpx = prevpx = x, currpy = prevpy = y;
+    currvx = vx, currvy = vy;
+    CamRotRate = 3, CamPanRate = CamZoomRate = 0;
+    litsp = 4;
+    file_no_obj = 0;
+    ftsw = force_blit = 0;
+}
+
+TEST_F(saver, ASideEdgeReflectsTheHorizontalSpeedAndInModeTwoTheTurns) {
+    for (int i = 0; i < 40; ++i) {
+        const int mode = 1 + i % 2;
+        place(mode, 535, 100, 7, 3);
+        AppPaint(1);
+        EXPECT_EQ(currvx, -7);
+        EXPECT_EQ(currpx, 528);
+        EXPECT_GE(currvy, 1);
+        EXPECT_LE(currvy, 5);
+        EXPECT_EQ(currpy, 103);
+        EXPECT_EQ(CamRotRate, mode == 2 ? -3 : 3);
+        EXPECT_EQ(litsp, mode == 2 ? -4 : 4);
+    }
+}
+
+TEST_F(saver, ATopOrBottomEdgeReflectsOnlyTheVerticalSpeedAndTurnsNothing) {
+    for (int i = 0; i < 40; ++i) {
+        place(2, 200, i % 2 ? 428 : 3, 4, i % 2 ? 6 : -6);
+        AppPaint(1);
+        EXPECT_EQ(currvy, i % 2 ? -6 : 6);
+        EXPECT_EQ(currpy, i % 2 ? 422 : 9);
+        EXPECT_GE(currvx, 2);
+        EXPECT_LE(currvx, 6);
+        EXPECT_EQ(currpx, 204);
+        EXPECT_EQ(CamRotRate, 3);
+        EXPECT_EQ(litsp, 4);
+    }
+}
+
+TEST_F(saver, ThePictureStaysOnTheScreenWithLessRoomThanItsSpeed) {
+    place(2, 0, 0, 9, 13);
+    picw = 636, pich = 472;
+    for (int i = 0; i < 300; ++i) {
+        AppPaint(1);
+        ASSERT_TRUE(currpx >= 0 && currpx <= 4 && currpy >= 0 && currpy <= 8) << currpx << "," << currpy;
+    }
+}
+
+TEST_F(saver, TheOldPlaceIsBlackenedWhenThePictureIsCopied) {
+    spy.screen.assign(640 * 480, 77);
+    ASSERT_NE(spy.create_picture(100, 50), nullptr);
+    std::fill(spy.picture.begin(), spy.picture.end(), uint8_t(9));
+    place(1, 100, 100, 10, 0);
+    prevpx = 90;
+    force_blit = 1;
+    AppPaint(1);
+    EXPECT_EQ(spy.pixel(95, 120), 0);
+    EXPECT_EQ(spy.pixel(100, 120), 9);
+    EXPECT_EQ(spy.pixel(300, 300), 77);
+    AppPaint(1);   // no scene, nothing forced: no copy
+    EXPECT_EQ(spy.blits, 1);
+}
+
+}  // namespace
+}  // namespace vortella::test
