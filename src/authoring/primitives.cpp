@@ -235,7 +235,8 @@ geometry_desc make_cylinder(int geom_no, int texture, float cx, float cy, float 
     }
     const int cap = static_cast<int>(g.points.size());
     for (int j = 0; j < segs; ++j) {
-        const points_s &b = g.points[2 * j], &t = g.points[2 * j + 1];
+        // Copies: the pushes below may move the points.
+        const points_s b = g.points[2 * j], t = g.points[2 * j + 1];
         g.points.push_back({b.x, b.y, z0, 0, 0, -1});
         g.points.push_back({t.x, t.y, z1, 0, 0, 1});
     }

@@ -6,13 +6,17 @@
 // The comparison is pairwise and not guaranteed consistent for cyclic
 // overlaps; it is deterministic, and every pick advances one entry, so a
 // group always finishes.
+#include <cstdint>
+
 #include "frame/frame.h"
 
 namespace vortella {
 
 int pointinseg(int x1, int y1, int x2, int y2, int x3, int y3, int sx1, int sy1) {
     if (x1 != x2) {
-        const float a = static_cast<float>(y2 - y1) / static_cast<float>(x2 - x1);
+        // Positions of vertices near or behind the view plane reach the int
+        // limits: the differences are taken in double, exact for any ints.
+        const float a = static_cast<float>(double(y2) - y1) / static_cast<float>(double(x2) - x1);
         const float b = y1 - a * x1;
         if (y3 > a * x3 + b) return sy1 > a * sx1 + b;
         return sy1 <= a * sx1 + b;
@@ -135,12 +139,13 @@ bool takes(const mem_render_entry_s *b, const mem_render_entry_s *e) {
     int front, behind;
     if (dz > 10 * sd || 10 * dz < sd) {
         // Depth extents of very different size: compare intervals enlarged
-        // by each candidate's own extent.
-        const int sdx = b->sxmax - b->sxmin, sdy = b->symax - b->symin;
-        const int dx = e->sxmax - e->sxmin, dy = e->symax - e->symin;
+        // by each candidate's own extent. Screen boxes may span the whole
+        // int range, so extents and enlarged ends are taken in 64 bits.
+        const int64_t sdx = int64_t(b->sxmax) - b->sxmin, sdy = int64_t(b->symax) - b->symin;
+        const int64_t dx = int64_t(e->sxmax) - e->sxmin, dy = int64_t(e->symax) - e->symin;
         if (!overlap(b->vzmin - sd, b->vzmax + sd, e->vzmin - dz, e->vzmax + dz) ||
-            !overlap(b->sxmin - sdx, b->sxmax + sdx, e->sxmin - dx, e->sxmax + dx) ||
-            !overlap(b->symin - sdy, b->symax + sdy, e->symin - dy, e->symax + dy))
+            !overlap<int64_t>(b->sxmin - sdx, b->sxmax + sdx, e->sxmin - dx, e->sxmax + dx) ||
+            !overlap<int64_t>(b->symin - sdy, b->symax + sdy, e->symin - dy, e->symax + dy))
             return centre;
         const bool farther = 2 * e->vzmax - e->vzmin > 2 * b->vzmax - b->vzmin;
         if (dz > sd) {

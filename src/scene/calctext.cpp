@@ -214,13 +214,16 @@ void calctext() {
     if (!m.hilitear) m.hilitear = new hilitea();
     shading(m);
     highlight(m);
+    // The map first: a map that is missing or unusable turns the material
+    // into a plain one, which then needs the transmission or reflection
+    // tables the render list will choose it for.
+    if (m.map_type >= 1) texturemap(m);
     if (m.trans != 0.0f && m.map_type == 0) {
         if (!m.transrr) m.transrr = new litea();
         if (!m.transrg) m.transrg = new litea();
         if (!m.transrb) m.transrb = new litea();
         transmission(m);
     }
-    if (m.map_type >= 1) texturemap(m);
     if (m.reflection > 0.0f && m.map_type == 0) reflection(m);
 }
 

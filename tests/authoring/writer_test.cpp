@@ -88,5 +88,21 @@ TEST(Primitives, ShapesAreClosedAndFaceOutward) {
     EXPECT_EQ(ball.ddh[17].size(), ball.triangles.size());
 }
 
+// The cap points are made from the side points while points are still being
+// added: each must sit exactly below or above its side point on the rim.
+TEST(Primitives, CylinderCapsShareTheRim) {
+    for (int segs : {3, 5, 16, 33}) {
+        geometry_desc c = make_cylinder(1, 1, 0.5f, -1, 0, 2, 1.5f, segs, false);
+        ASSERT_EQ(c.points.size(), size_t(4 * segs + 2));
+        for (int j = 0; j < segs; ++j) {
+            const points_s &side = c.points[size_t(2 * j)], &cap = c.points[size_t(2 * segs + 2 * j)];
+            EXPECT_EQ(cap.x, side.x) << segs << " sides, point " << j;
+            EXPECT_EQ(cap.y, side.y) << segs << " sides, point " << j;
+            EXPECT_EQ(cap.nz, -1.0f);
+        }
+        faces_outward(c, 0.5f, -1, 1);
+    }
+}
+
 }  // namespace
 }  // namespace vortella

@@ -1,6 +1,8 @@
 // Overlap tests and the merge selection of overlapping objects.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "frame/frame.h"
 
 namespace vortella {
@@ -148,6 +150,23 @@ TEST(MergePick, PlaneSidesSettleOverlappingTriangles) {
     b = cand(1, 3, 0, 100, -1.0f);
     b.next_entry = &e;
     EXPECT_EQ(mergepick(&b), &b);
+}
+
+// Vertices near or behind the view plane project to positions at the int
+// limits; differences between them must not overflow or change the answer.
+TEST(MergePick, ScreenPositionsAtTheIntLimits) {
+    // A line from (INT_MIN, -1000) to (INT_MAX, 1000) passes near (0, 0).
+    EXPECT_EQ(pointinseg(INT_MIN, -1000, INT_MAX, 1000, 0, 100, 0, 5), 1);
+    EXPECT_EQ(pointinseg(INT_MIN, -1000, INT_MAX, 1000, 0, 100, 0, -5), 0);
+    // Screen boxes over nearly the whole int range on the enlarged path:
+    // E's enlarged intervals lie inside B's, so B's side of E's plane
+    // decides (B in front).
+    mem_render_entry_s b = cand(2, 2, INT_MIN, INT_MAX, 1.0f);
+    mem_render_entry_s e = cand(1, 3, INT_MIN + 10, INT_MAX - 10, 0.0f);
+    b.symin = INT_MIN, b.symax = INT_MAX;
+    e.symin = INT_MIN + 10, e.symax = INT_MAX - 10;
+    b.next_entry = &e;
+    EXPECT_EQ(mergepick(&b), &e);
 }
 
 }  // namespace

@@ -258,5 +258,30 @@ TEST_F(Tables, MapsThatAreNot24BitAreRefused) {
     EXPECT_EQ(svc.boxes[0].text, "Map pal.bmp is not a 24-bit bitmap");
 }
 
+// A textured material whose map is missing or refused becomes a plain one;
+// when it is transparent or reflective it gets the tables of that kind, which
+// the render list then draws it with.
+TEST_F(Tables, MaterialThatLosesItsMapGetsPlainTables) {
+    material_desc d;
+    d.map_type = 2;
+    d.map_no = 9;   // no such map
+    d.trans = 0.5f;
+    mem_texture_s &glass = loadmat(d);
+    EXPECT_EQ(glass.map_type, 0);
+    EXPECT_NE(glass.transrr, nullptr);
+    EXPECT_NE(glass.transrg, nullptr);
+    EXPECT_NE(glass.transrb, nullptr);
+
+    deletefilestruct();
+    std::filesystem::create_directories(dir.file("maps"));
+    map(8, 4, "maps/BGROUND.BMP");
+    d.trans = 0;
+    d.reflection = 0.5f;
+    mem_texture_s &mirror = loadmat(d);
+    EXPECT_EQ(mirror.map_type, 0);
+    EXPECT_NE(mirror.textax, nullptr);
+    EXPECT_NE(mirror.textay, nullptr);
+}
+
 }  // namespace
 }  // namespace vortella
