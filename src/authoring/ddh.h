@@ -2,14 +2,30 @@
 // geometry's triangles are painted, farthest first.
 #pragma once
 
+#include <vector>
+
 #include "authoring/writer.h"
 
 namespace vortella {
 
-// Fills the 32 depth tables of `g` by sorting its triangles along each view
-// direction (the direction points from the object toward the camera), the
-// farthest first. Triangles are ordered by the distance of their centre,
-// ties by their farthest vertex, then by number, so the result is stable.
-void build_ddh(geometry_desc &g);
+// Fills the 32 depth tables of `g`. Each table starts from a sort along its
+// view direction (the direction points from the object toward the camera),
+// farthest centre first; then every pair of triangles that may overlap on
+// the screen for some camera of that direction class is ordered by
+// plane-side tests, and the tables follow those pair orders wherever they do
+// not contradict each other. Triangles that the renderer can never draw
+// (two corners at the same place) are left out. Runs the 32 directions on
+// up to `threads` threads (0: as many as the machine has); the result does
+// not depend on the thread count.
+void build_ddh(geometry_desc &g, int threads = 0);
+
+// The plain sort alone: centre distance along each direction, ties by the
+// nearest vertex, then by number. Kept for comparison and for callers that
+// want the cheapest tables.
+void build_ddh_sorted(geometry_desc &g);
+
+// One depth table: the painting order of `g`'s triangles for the unit view
+// direction (dx, dy, dz), by the method of build_ddh.
+std::vector<int> depth_order(const geometry_desc &g, double dx, double dy, double dz);
 
 }  // namespace vortella

@@ -24,7 +24,9 @@ static int usage() {
                  "       vtl sample SCENE.vtl\n"
                  "       vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
                  "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
-                 "       vtl demo -o DIR\n");
+                 "       vtl demo -o DIR\n"
+                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif\n"
+                 "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND] ...\n");
     return 2;
 }
 
@@ -37,6 +39,8 @@ int main(int argc, char **argv) {
     if (cmd == "sample") return cmd_sample(argc - 2, argv + 2);
     if (cmd == "render") return cmd_render(argc - 2, argv + 2);
     if (cmd == "demo") return cmd_demo(argc - 2, argv + 2);
+    if (cmd == "build") return cmd_build(argc - 2, argv + 2);
+    if (cmd == "record") return cmd_record(argc - 2, argv + 2);
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         usage();
         return 0;

@@ -27,4 +27,15 @@ int cmd_render(int argc, char **argv);
 // vtl demo -o DIR: writes the demo scenes and their bitmaps.
 int cmd_demo(int argc, char **argv);
 
+// vtl build MODEL|SCENE.json -o SCENE.vtl [...]: compiles a model or a scene
+// description. Exit status: 0 written, 2 failed (the message on stderr).
+int cmd_build(int argc, char **argv);
+
+// vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif: the
+// saver on a virtual screen for S seconds of virtual time (default 10, on
+// 640 x 480), one GIF frame per frame-timer tick; without --ini it plays
+// the demo playlist. Exit status: 0 written, 1 the saver ended early or the
+// file cannot be written, 2 bad arguments.
+int cmd_record(int argc, char **argv);
+
 }  // namespace vortella

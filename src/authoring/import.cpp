@@ -1,0 +1,309 @@
+#include "authoring/import.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <numeric>
+#include <unordered_map>
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+namespace vortella {
+
+namespace {
+
+uint8_t colourbyte(float v) {
+    if (!(v > 0)) return 0;
+    if (v >= 1) return 255;
+    return static_cast<uint8_t>(v * 255.0f + 0.5f);
+}
+
+void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, model_mesh &m,
+          std::map<std::array<float, 3>, int> &weld) {
+    const aiMatrix4x4 tr = parent * node->mTransformation;
+    aiMatrix3x3 nt(tr);
+    nt.Inverse().Transpose();
+    for (unsigned k = 0; k < node->mNumMeshes; ++k) {
+        const aiMesh *mesh = sc->mMeshes[node->mMeshes[k]];
+        if (!(mesh->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)) continue;
+        std::vector<int> idx(mesh->mNumVertices);
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+            const aiVector3D p = tr * mesh->mVertices[v];
+            const std::array<float, 3> key = {p.x, p.y, p.z};
+            auto it = weld.find(key);
+            if (it == weld.end()) {
+                it = weld.emplace(key, static_cast<int>(m.positions.size())).first;
+                m.positions.push_back(key);
+            }
+            idx[v] = it->second;
+        }
+        const bool normals = mesh->HasNormals();
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const aiFace &face = mesh->mFaces[f];
+            if (face.mNumIndices != 3) continue;
+            m.triangles.push_back({idx[face.mIndices[0]], idx[face.mIndices[1]], idx[face.mIndices[2]]});
+            m.material.push_back(static_cast<int>(mesh->mMaterialIndex));
+            for (int c = 0; c < 3; ++c) {
+                aiVector3D n(0, 0, 0);
+                if (normals) {
+                    n = nt * mesh->mNormals[face.mIndices[c]];
+                    n.Normalize();
+                }
+                m.normals.push_back({n.x, n.y, n.z});
+            }
+        }
+        if (!normals) m.normals.clear();   // marks "no normals" below
+    }
+    for (unsigned c = 0; c < node->mNumChildren; ++c) walk(sc, node->mChildren[c], tr, m, weld);
+}
+
+}  // namespace
+
+bool load_model(const std::string &path, model_mesh &m, std::string *err) {
+    m = model_mesh{};
+    {
+        std::ifstream f(path, std::ios::binary);
+        if (!f) {
+            if (err) *err = path + ": cannot open";
+            return false;
+        }
+    }
+    Assimp::Importer imp;
+    const size_t dot = path.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? std::string() : path.substr(dot);
+    if (ext.empty() || !imp.IsExtensionSupported(ext)) {
+        if (err) *err = path + ": unsupported model format" + (ext.empty() ? "" : " '" + ext + "'");
+        return false;
+    }
+    imp.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    const aiScene *sc = imp.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType);
+    if (!sc || !sc->mRootNode) {
+        if (err) *err = path + ": cannot read: " + imp.GetErrorString();
+        return false;
+    }
+    std::map<std::array<float, 3>, int> weld;
+    // Normals are kept only when every mesh has them; one mesh without
+    // empties the list, and then all are computed.
+    bool allnormals = true;
+    for (unsigned i = 0; i < sc->mNumMeshes; ++i) allnormals = allnormals && sc->mMeshes[i]->HasNormals();
+    walk(sc, sc->mRootNode, aiMatrix4x4(), m, weld);
+    if (!allnormals || m.normals.size() != m.triangles.size() * 3) m.normals.clear();
+    if (m.triangles.empty()) {
+        if (err) *err = path + ": the model holds no triangles";
+        return false;
+    }
+    for (unsigned i = 0; i < sc->mNumMaterials; ++i) {
+        const aiMaterial *mat = sc->mMaterials[i];
+        model_material mm;
+        aiString name;
+        if (mat->Get(AI_MATKEY_NAME, name) == AI_SUCCESS) mm.name = name.C_Str();
+        aiColor4D c;
+        if (aiGetMaterialColor(mat, AI_MATKEY_BASE_COLOR, &c) == AI_SUCCESS ||
+            aiGetMaterialColor(mat, AI_MATKEY_COLOR_DIFFUSE, &c) == AI_SUCCESS)
+            mm.red = colourbyte(c.r), mm.green = colourbyte(c.g), mm.blue = colourbyte(c.b);
+        float op = 1;
+        if (mat->Get(AI_MATKEY_OPACITY, op) == AI_SUCCESS && op >= 0 && op <= 1) mm.opacity = op;
+        aiString tex;
+        if (mat->GetTexture(aiTextureType_BASE_COLOR, 0, &tex) == AI_SUCCESS ||
+            mat->GetTexture(aiTextureType_DIFFUSE, 0, &tex) == AI_SUCCESS) {
+            if (const aiTexture *emb = sc->GetEmbeddedTexture(tex.C_Str())) {
+                if (emb->mHeight == 0) {
+                    const auto *b = reinterpret_cast<const uint8_t *>(emb->pcData);
+                    mm.embedded.assign(b, b + emb->mWidth);
+                    mm.texture = tex.C_Str();
+                }
+            } else {
+                mm.texture = tex.C_Str();
+            }
+        }
+        m.materials.push_back(mm);
+    }
+    if (m.materials.empty()) m.materials.emplace_back();
+    return true;
+}
+
+std::array<float, 6> model_box(const model_mesh &m) {
+    std::array<float, 6> b = {0, 0, 0, 0, 0, 0};
+    if (m.positions.empty()) return b;
+    b = {m.positions[0][0], m.positions[0][1], m.positions[0][2], m.positions[0][0], m.positions[0][1],
+         m.positions[0][2]};
+    for (const auto &p : m.positions)
+        for (int a = 0; a < 3; ++a) b[a] = std::min(b[a], p[a]), b[a + 3] = std::max(b[a + 3], p[a]);
+    return b;
+}
+
+void place_model(model_mesh &m, float scale, const std::array<float, 3> &offset) {
+    for (auto &p : m.positions)
+        for (int a = 0; a < 3; ++a) p[a] = p[a] * scale + offset[a];
+    if (scale < 0)
+        for (auto &n : m.normals)
+            for (float &v : n) v = -v;
+}
+
+namespace {
+
+using vec = std::array<double, 3>;
+
+double dot(const std::array<double, 3> &a, const std::array<double, 3> &b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+vec facenormal(const model_mesh &m, const std::array<int, 3> &t, double *area = nullptr) {
+    const auto &a = m.positions[t[0]], &b = m.positions[t[1]], &c = m.positions[t[2]];
+    const double vx = b[0] - a[0], vy = b[1] - a[1], vz = b[2] - a[2];
+    const double wx = c[0] - a[0], wy = c[1] - a[1], wz = c[2] - a[2];
+    vec n = {vy * wz - wy * vz, wx * vz - wz * vx, vx * wy - vy * wx};
+    const double l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (area) *area = l;
+    if (l > 0) n = {n[0] / l, n[1] / l, n[2] / l};
+    return n;
+}
+
+
+// The angle of triangle t at its corner c.
+double corner_angle(const model_mesh &m, const std::array<int, 3> &t, int c) {
+    const auto &p = m.positions[t[c]], &a = m.positions[t[(c + 1) % 3]], &b = m.positions[t[(c + 2) % 3]];
+    const vec u = {a[0] - p[0], a[1] - p[1], a[2] - p[2]}, v = {b[0] - p[0], b[1] - p[1], b[2] - p[2]};
+    const double l = std::sqrt(dot(u, u) * dot(v, v));
+    return l > 0 ? std::acos(std::clamp(dot(u, v) / l, -1.0, 1.0)) : 0.0;
+}
+
+// Per-corner smooth normals: each corner averages the normals of the faces
+// around its position that meet its own face at no more than the crease
+// angle, each weighted by the face's angle there (so a quad split either
+// way gives the same normals).
+std::vector<vec> smooth_normals(const model_mesh &m, const std::vector<int> &tris, double crease_deg) {
+    std::vector<vec> fn(tris.size());
+    for (size_t i = 0; i < tris.size(); ++i) fn[i] = facenormal(m, m.triangles[tris[i]]);
+    std::unordered_map<int, std::vector<std::pair<int, double>>> around;   // position -> (local triangle, angle)
+    for (size_t i = 0; i < tris.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            around[m.triangles[tris[i]][c]].emplace_back(static_cast<int>(i), corner_angle(m, m.triangles[tris[i]], c));
+    const double cosmin = std::cos(crease_deg * 3.14159265358979 / 180);
+    std::vector<vec> out(tris.size() * 3);
+    for (size_t i = 0; i < tris.size(); ++i)
+        for (int c = 0; c < 3; ++c) {
+            vec s = {0, 0, 0};
+            for (const auto &[j, w] : around[m.triangles[tris[i]][c]])
+                if (j == static_cast<int>(i) || dot(fn[i], fn[j]) >= cosmin)
+                    for (int a = 0; a < 3; ++a) s[a] += fn[j][a] * w;
+            const double l = std::sqrt(dot(s, s));
+            out[i * 3 + c] = l > 0 ? vec{s[0] / l, s[1] / l, s[2] / l} : fn[i];
+        }
+    return out;
+}
+
+// One geometry from local triangles; points are shared by corners with the
+// same position (and, for smooth geometries, the same normal).
+geometry_desc assemble(const model_mesh &m, const std::vector<int> &tris, const std::vector<vec> &cn, bool faceted) {
+    geometry_desc g;
+    g.faceted = faceted;
+    std::map<std::array<float, 6>, int> pts;
+    for (size_t i = 0; i < tris.size(); ++i) {
+        const auto &t = m.triangles[tris[i]];
+        int id[3];
+        for (int c = 0; c < 3; ++c) {
+            const auto &p = m.positions[t[c]];
+            std::array<float, 6> key = {p[0], p[1], p[2], 0, 0, 0};
+            if (!faceted) {
+                const vec &n = cn[i * 3 + c];
+                key[3] = static_cast<float>(n[0]), key[4] = static_cast<float>(n[1]), key[5] = static_cast<float>(n[2]);
+            }
+            auto it = pts.find(key);
+            if (it == pts.end()) {
+                it = pts.emplace(key, static_cast<int>(g.points.size())).first;
+                g.points.push_back({key[0], key[1], key[2], key[3], key[4], key[5]});
+            }
+            id[c] = it->second;
+        }
+        trianglef_s tr{id[0], id[1], id[2], 0, 0, 0};
+        if (faceted) {
+            const vec n = facenormal(m, t);
+            tr.nx = static_cast<float>(n[0]), tr.ny = static_cast<float>(n[1]), tr.nz = static_cast<float>(n[2]);
+        }
+        g.triangles.push_back(tr);
+    }
+    return g;
+}
+
+void cut(const model_mesh &m, std::vector<int> tris, std::vector<vec> cn, const geometry_options &o,
+         std::vector<geometry_desc> &out) {
+    geometry_desc g = assemble(m, tris, cn, o.faceted);
+    const int maxp = o.faceted ? o.max_points_faceted : o.max_points_smooth;
+    if (static_cast<int>(g.points.size()) <= maxp && static_cast<int>(g.triangles.size()) <= o.max_triangles) {
+        out.push_back(std::move(g));
+        return;
+    }
+    // Cut across the longest extent of the triangle centres at their median.
+    std::vector<vec> centre(tris.size());
+    vec lo = {1e300, 1e300, 1e300}, hi = {-1e300, -1e300, -1e300};
+    for (size_t i = 0; i < tris.size(); ++i) {
+        for (int a = 0; a < 3; ++a) {
+            centre[i][a] = 0;
+            for (int c = 0; c < 3; ++c) centre[i][a] += m.positions[m.triangles[tris[i]][c]][a] / 3.0;
+            lo[a] = std::min(lo[a], centre[i][a]), hi[a] = std::max(hi[a], centre[i][a]);
+        }
+    }
+    int axis = 0;
+    for (int a = 1; a < 3; ++a)
+        if (hi[a] - lo[a] > hi[axis] - lo[axis]) axis = a;
+    std::vector<size_t> order(tris.size());
+    std::iota(order.begin(), order.end(), 0);
+    const size_t half = order.size() / 2;
+    std::nth_element(order.begin(), order.begin() + half, order.end(),
+                     [&](size_t p, size_t q) { return centre[p][axis] < centre[q][axis]; });
+    for (int side = 0; side < 2; ++side) {
+        std::vector<int> t2;
+        std::vector<vec> c2;
+        for (size_t k = side ? half : 0; k < (side ? order.size() : half); ++k) {
+            t2.push_back(tris[order[k]]);
+            if (!cn.empty())
+                for (int c = 0; c < 3; ++c) c2.push_back(cn[order[k] * 3 + c]);
+        }
+        // Keep the file order within a part.
+        std::vector<size_t> back(t2.size());
+        std::iota(back.begin(), back.end(), 0);
+        std::sort(back.begin(), back.end(), [&](size_t p, size_t q) { return t2[p] < t2[q]; });
+        std::vector<int> t3;
+        std::vector<vec> c3;
+        for (size_t k : back) {
+            t3.push_back(t2[k]);
+            if (!c2.empty())
+                for (int c = 0; c < 3; ++c) c3.push_back(c2[k * 3 + c]);
+        }
+        cut(m, std::move(t3), std::move(c3), o, out);
+    }
+}
+
+}  // namespace
+
+std::vector<geometry_desc> make_geometries(const model_mesh &m, int material, const geometry_options &o) {
+    std::vector<int> tris;
+    for (size_t i = 0; i < m.triangles.size(); ++i) {
+        if (material >= 0 && m.material[i] != material) continue;
+        const auto &t = m.triangles[i];
+        // Triangles with two corners at one place have no face and are
+        // never drawn.
+        if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) continue;
+        tris.push_back(static_cast<int>(i));
+    }
+    std::vector<geometry_desc> out;
+    if (tris.empty()) return out;
+    std::vector<vec> cn;
+    if (!o.faceted) {
+        if (o.file_normals && m.normals.size() == m.triangles.size() * 3) {
+            for (int t : tris)
+                for (int c = 0; c < 3; ++c) {
+                    const auto &n = m.normals[size_t(t) * 3 + c];
+                    cn.push_back({n[0], n[1], n[2]});
+                }
+        } else {
+            cn = smooth_normals(m, tris, o.crease_deg);
+        }
+    }
+    cut(m, std::move(tris), std::move(cn), o, out);
+    return out;
+}
+
+}  // namespace vortella

@@ -1,0 +1,60 @@
+// Models from common 3D formats (Wavefront OBJ with MTL, PLY, STL, glTF 2.0
+// and whatever else the import library reads) turned into geometries that
+// fit the scene format: smooth with vertex normals split at creases, or
+// faceted, and cut into several spatially compact geometries when a mesh is
+// beyond the format's limits.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "authoring/writer.h"
+
+namespace vortella {
+
+struct model_material {
+    std::string name;
+    uint8_t red = 200, green = 200, blue = 200;   // diffuse colour
+    float opacity = 1;                            // 1 opaque
+    std::string texture;            // diffuse texture file, as the model names it
+    std::vector<uint8_t> embedded;  // or the bytes of a texture stored in the model
+};
+
+// A model as triangles over welded positions: corners at the same place
+// share one position whatever their normals or texture coordinates.
+struct model_mesh {
+    std::vector<std::array<float, 3>> positions;
+    std::vector<std::array<int, 3>> triangles;
+    std::vector<int> material;                  // per triangle
+    std::vector<std::array<float, 3>> normals;  // per corner (3 per triangle); empty when the file has none
+    std::vector<model_material> materials;
+};
+
+// Reads a model file, every mesh of it in scene placement (node transforms
+// applied). False with `err` set when the file cannot be read, its format is
+// not supported, or it holds no triangles.
+bool load_model(const std::string &path, model_mesh &m, std::string *err);
+
+struct geometry_options {
+    bool faceted = false;       // type 1 with face normals instead of type 0
+    double crease_deg = 40;     // smooth: faces meeting at more than this keep their own normals
+    bool file_normals = true;   // smooth: use the file's normals when it has them
+    // The format's limits; lower values are for tests.
+    int max_points_smooth = 26666, max_points_faceted = 32767, max_triangles = 32767;
+};
+
+// The triangles of `m` with material `material` (-1: all) as geometries
+// within the limits; the geometries get no number, material or depth tables.
+// A part beyond a limit is cut in two across its longest extent at the
+// median triangle centre, again until every part fits.
+std::vector<geometry_desc> make_geometries(const model_mesh &m, int material, const geometry_options &o);
+
+// Bounding box of the positions: {xmin, ymin, zmin, xmax, ymax, zmax}.
+std::array<float, 6> model_box(const model_mesh &m);
+
+// Moves and scales the model: p' = p * scale + offset.
+void place_model(model_mesh &m, float scale, const std::array<float, 3> &offset);
+
+}  // namespace vortella

@@ -1,0 +1,617 @@
+#include "authoring/scenejson.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+#include <stb_image.h>
+
+#include "authoring/ddh.h"
+#include "authoring/primitives.h"
+#include "scene/ftoi.h"
+
+namespace vortella {
+
+namespace {
+
+using json = nlohmann::json;
+constexpr float pi = 3.14159265f;
+
+std::string folder_of(const std::string &p) {
+    const size_t cut = p.find_last_of("/\\");
+    return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
+}
+
+std::string resolve(const std::string &base, const std::string &p) {
+    if (p.empty() || p[0] == '/' || base.empty()) return p;
+    return base + p;
+}
+
+std::string stem_of(const std::string &p) {
+    const size_t cut = p.find_last_of("/\\");
+    std::string s = cut == std::string::npos ? p : p.substr(cut + 1);
+    const size_t dot = s.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) s = s.substr(0, dot);
+    if (s.size() > 40) s.resize(40);
+    return s;
+}
+
+std::array<float, 6> union_box(const std::array<float, 6> &a, const std::array<float, 6> &b) {
+    return {std::min(a[0], b[0]), std::min(a[1], b[1]), std::min(a[2], b[2]),
+            std::max(a[3], b[3]), std::max(a[4], b[4]), std::max(a[5], b[5])};
+}
+
+std::array<float, 6> geometry_box(const geometry_desc &g) {
+    std::array<float, 6> b = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+    for (const points_s &p : g.points)
+        b = union_box(b, {p.x, p.y, p.z, p.x, p.y, p.z});
+    return b;
+}
+
+// Geometries with depth tables, numbered from `first`, material `texture`;
+// reports progress by triangles done out of `total`.
+struct tablemaker {
+    const build_options &o;
+    long total = 0, done = 0;
+    void run(geometry_desc &g) {
+        if (o.plain_tables) build_ddh_sorted(g);
+        else build_ddh(g);
+        done += static_cast<long>(g.triangles.size());
+        if (o.progress && total > 0) o.progress(double(done) / double(total));
+    }
+};
+
+void add_light_and_settings(scene_desc &s, const std::string &title) {
+    s.add(light_desc{0.8f, 0.6f});
+    scene_settings_desc set;
+    set.title = title.substr(0, 253);
+    set.red = 16, set.green = 20, set.blue = 32;
+    s.add(set);
+}
+
+void count(built_scene &b) {
+    b.geometries = 0, b.points = 0, b.triangles = 0, b.table_entries = 0;
+    for (const object_desc &o : b.scene.objects) {
+        if (o.type != OT_SMOOTH && o.type != OT_FACETED) continue;
+        ++b.geometries;
+        b.points += static_cast<long>(o.geometry.points.size());
+        b.triangles += static_cast<long>(o.geometry.triangles.size());
+        for (const auto &t : o.geometry.ddh) b.table_entries += static_cast<long>(t.size());
+    }
+}
+
+// The material of a model material: its colour, transparency and texture.
+bool model_material_desc(const model_material &mm, const std::string &base, int no, built_scene &b,
+                         const std::string &mapname, material_desc &m, std::string *err) {
+    m.name = mm.name.substr(0, 31);
+    m.texture_no = no;
+    m.red = mm.red, m.green = mm.green, m.blue = mm.blue;
+    m.ambient = 1, m.diffuse = 0, m.brilliance = 0.25f;
+    if (mm.opacity < 1) {
+        m.trans = 1 - mm.opacity;
+        m.trans_th = 1 - mm.opacity;
+    }
+    if (mm.texture.empty()) return true;
+    rgbimage img;
+    const bool ok = mm.embedded.empty() ? read_picture(resolve(base, mm.texture), img, err)
+                                        : read_picture(mm.embedded, mm.texture, img, err);
+    if (!ok) return false;
+    b.maps.emplace_back(mapname, std::move(img));
+    m.map_no = static_cast<int>(b.maps.size());
+    m.map_type = 1;
+    return true;
+}
+
+}  // namespace
+
+bool read_picture(const std::vector<uint8_t> &bytes, const std::string &name, rgbimage &img, std::string *err) {
+    int w = 0, h = 0, n = 0;
+    unsigned char *p = bytes.size() > 0x7fffffff ? nullptr
+                       : stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &n, 3);
+    if (!p) {
+        if (err) *err = name + ": cannot convert texture: " + (stbi_failure_reason() ? stbi_failure_reason() : "unknown");
+        return false;
+    }
+    img.w = w, img.h = h;
+    img.rgb.assign(p, p + size_t(w) * size_t(h) * 3);
+    stbi_image_free(p);
+    return true;
+}
+
+bool read_picture(const std::string &path, rgbimage &img, std::string *err) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) {
+        if (err) *err = path + ": cannot open texture";
+        return false;
+    }
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    return read_picture(bytes, path, img, err);
+}
+
+bool fit_mapping(material_desc &m, const std::string &kind, const std::array<float, 6> &box) {
+    const float ex = box[3] - box[0], ey = box[4] - box[1], ez = box[5] - box[2];
+    const float cz = (box[2] + box[5]) * 0.5f;
+    // A hair wider than the box, so that rounding at its edges stays inside
+    // the map (coordinates outside it are drawn in the plain colour).
+    auto span = [](float e) { return e > 0 ? e * 1.002f : 1.0f; };
+    std::string k = kind;
+    if (k == "planar") k = ez <= ex && ez <= ey ? "planar-z" : ey <= ex ? "planar-y" : "planar-x";
+    m.izro = m.xrot = m.zrot = 0;
+    m.x = m.y = m.z = 0;
+    m.xscale = m.yscale = m.zscale = 1;
+    // The plane coordinates are the second and third of (p - centre) turned
+    // by the material's angles, offset by (x, y) and divided by the scales.
+    if (k == "planar-x") {   // (qy, qz) = (py, pz)
+        m.map_type = 1;
+        m.x = -span(ey) / 2, m.xscale = span(ey);
+        m.y = -span(ez) / 2, m.yscale = span(ez);
+    } else if (k == "planar-y") {   // turned a quarter about z: (qy, qz) = (-px, pz)
+        m.map_type = 1;
+        m.xrot = pi / 2;
+        m.x = -span(ex) / 2, m.xscale = span(ex);
+        m.y = -span(ez) / 2, m.yscale = span(ez);
+    } else if (k == "planar-z") {   // turned a quarter about y: (qy, qz) = (py, -px)
+        m.map_type = 1;
+        m.izro = pi / 2;
+        m.x = -span(ey) / 2, m.xscale = span(ey);
+        m.y = -span(ex) / 2, m.yscale = span(ex);
+    } else if (k == "spherical") {
+        m.map_type = 2;
+    } else if (k == "cylindrical") {
+        // Height (pz - cz - z) / zscale + cz runs 0..1 from bottom to top.
+        m.map_type = 3;
+        m.zscale = span(ez);
+        m.z = box[2] - cz + cz * m.zscale;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+camera_desc framing_camera(const std::array<float, 6> &box, float foc_len) {
+    const double cx = (box[0] + box[3]) * 0.5, cy = (box[1] + box[4]) * 0.5, cz = (box[2] + box[5]) * 0.5;
+    const double ex = box[3] - box[0], ey = box[4] - box[1], ez = box[5] - box[2];
+    double r = 0.5 * std::sqrt(ex * ex + ey * ey + ez * ez);
+    if (!(r > 0)) r = 1;
+    // The picture's height shows half-angle atan(1 / (1.5 f)) each way; the
+    // bounding sphere fits when the camera is r / sin(that) away.
+    const double half = std::atan(1.0 / (1.5 * foc_len));
+    const double dist = 1.1 * r / std::sin(half);
+    const double up = 20 * 3.14159265358979 / 180;
+    camera_desc c;
+    c.name = "camera";
+    c.targx = static_cast<float>(cx), c.targy = static_cast<float>(cy), c.targz = static_cast<float>(cz);
+    c.x = static_cast<float>(cx);
+    c.y = static_cast<float>(cy - dist * std::cos(up));
+    c.z = static_cast<float>(cz + dist * std::sin(up));
+    c.foc_len = foc_len;
+    c.CamRotRate = 0.5f;
+    c.CamFHeight = c.z;
+    return c;
+}
+
+bool build_model_scene(const std::string &model, const build_options &o, built_scene &out, std::string *err) {
+    out = built_scene{};
+    model_mesh m;
+    if (!load_model(model, m, err)) return false;
+    const std::string base = folder_of(model), stem = stem_of(model);
+    scene_desc &s = out.scene;
+    s.header_text = "vtl build";
+    std::vector<geometry_desc> geos;
+    std::vector<int> used;
+    const std::array<float, 6> box = model_box(m);
+    for (size_t k = 0; k < m.materials.size(); ++k) {
+        std::vector<geometry_desc> part = make_geometries(m, static_cast<int>(k), o.geo);
+        if (part.empty()) continue;
+        material_desc mat;
+        const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
+        if (!model_material_desc(m.materials[k], base, static_cast<int>(used.size()) + 1, out, mapname, mat, err))
+            return false;
+        if (mat.map_type && !fit_mapping(mat, o.mapping, box)) {
+            if (err) *err = "unknown mapping '" + o.mapping + "'";
+            return false;
+        }
+        mat.x_freq = mat.y_freq = 1;
+        if (mat.map_type) mat.map_no = static_cast<int>(out.maps.size());
+        s.add(mat);
+        used.push_back(static_cast<int>(k));
+        for (geometry_desc &g : part) {
+            g.texture = mat.texture_no;
+            geos.push_back(std::move(g));
+        }
+    }
+    if (geos.empty()) {
+        if (err) *err = model + ": the model holds no drawable triangles";
+        return false;
+    }
+    for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
+    tablemaker tm{o};
+    for (const geometry_desc &g : geos) tm.total += static_cast<long>(g.triangles.size());
+    instance_desc in;
+    in.name = stem.substr(0, 31);
+    in.inst_no = 1;
+    in.rend_mode = 10;
+    for (size_t i = 0; i < geos.size(); ++i) {
+        geometry_desc &g = geos[i];
+        g.geom_no = static_cast<int>(i) + 1;
+        g.name = (stem + (geos.size() > 1 ? " " + std::to_string(i + 1) : std::string())).substr(0, 31);
+        tm.run(g);
+        in.geoms.push_back(g.geom_no);
+        s.add(g);
+    }
+    s.add(in);
+    s.add(framing_camera(box));
+    add_light_and_settings(s, stem);
+    count(out);
+    return true;
+}
+
+namespace {
+
+// Field readers that refuse what they do not know, so that a misspelt field
+// is an error rather than silently ignored.
+struct reader {
+    const json &j;
+    std::string where;
+    std::set<std::string> seen;
+
+    bool has(const char *k) {
+        if (!j.contains(k)) return false;
+        seen.insert(k);
+        return true;
+    }
+    template <class T>
+    void get(const char *k, T &v) {
+        if (has(k)) v = j.at(k).get<T>();
+    }
+    // Integers go through a double, so that a value too large for int (or a
+    // fraction) is clamped or truncated rather than converted out of range.
+    void get(const char *k, int &v) {
+        if (!has(k)) return;
+        const json &x = j.at(k);
+        if (!x.is_number()) throw std::runtime_error(where + ": " + k + " must be a number");
+        v = ftoi(x.get<double>());
+    }
+    void byte(const char *k, uint8_t &v) {
+        if (!has(k)) return;
+        const int n = ftoi(j.at(k).get<double>());
+        if (n < 0 || n > 255) throw std::runtime_error(where + ": " + k + " must be 0..255");
+        v = static_cast<uint8_t>(n);
+    }
+    void rgb(const char *k, uint8_t &r, uint8_t &g, uint8_t &b) {
+        if (!has(k)) return;
+        const json &c = j.at(k);
+        if (!c.is_array() || c.size() != 3) throw std::runtime_error(where + ": " + k + " must be [red, green, blue]");
+        int v[3];
+        for (int i = 0; i < 3; ++i) {
+            v[i] = ftoi(c[i].get<double>());
+            if (v[i] < 0 || v[i] > 255) throw std::runtime_error(where + ": " + k + " values must be 0..255");
+        }
+        r = static_cast<uint8_t>(v[0]), g = static_cast<uint8_t>(v[1]), b = static_cast<uint8_t>(v[2]);
+    }
+    void vec3(const char *k, float &x, float &y, float &z) {
+        if (!has(k)) return;
+        const json &c = j.at(k);
+        if (!c.is_array() || c.size() != 3) throw std::runtime_error(where + ": " + k + " must be [x, y, z]");
+        x = c[0].get<float>(), y = c[1].get<float>(), z = c[2].get<float>();
+    }
+    void done() {
+        for (auto it = j.begin(); it != j.end(); ++it)
+            if (!seen.count(it.key())) throw std::runtime_error(where + ": unknown field '" + it.key() + "'");
+    }
+};
+
+reader open(const json &j, const std::string &where) {
+    if (!j.is_object()) throw std::runtime_error(where + ": must be an object");
+    return reader{j, where, {}};
+}
+
+struct pending_material {
+    material_desc m;
+    std::string fit;     // mapping kind to fit to the geometries that use it
+    json fields;         // the description, for values given after fitting
+    std::array<float, 6> box = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+};
+
+material_desc read_material(const json &j, const std::string &where, const std::string &base, built_scene &b,
+                            const std::string &stem, std::string &fit) {
+    material_desc m;
+    m.ambient = 1, m.diffuse = 0, m.brilliance = 0.25f;
+    reader r = open(j, where);
+    r.get("name", m.name);
+    r.rgb("color", m.red, m.green, m.blue);
+    r.get("ambient", m.ambient);
+    r.get("diffuse", m.diffuse);
+    r.get("highlight", m.highlight);
+    r.get("highlights", m.highlights);
+    r.get("brilliance", m.brilliance);
+    r.get("trans", m.trans);
+    r.get("trans_th", m.trans_th);
+    r.get("reflection", m.reflection);
+    r.get("opacity", m.opacity);
+    if (r.has("map_type")) {
+        const json &t = j.at("map_type");
+        if (t.is_string()) fit = t.get<std::string>();
+        else m.map_type = ftoi(t.get<double>());
+    }
+    if (r.has("map")) {
+        const std::string file = j.at("map").get<std::string>();
+        rgbimage img;
+        std::string e;
+        if (!read_picture(resolve(base, file), img, &e)) throw std::runtime_error(e);
+        b.maps.emplace_back(stem + "_" + std::to_string(b.maps.size() + 1) + ".bmp", std::move(img));
+        m.map_no = static_cast<int>(b.maps.size());
+        if (!m.map_type && fit.empty()) fit = "planar";
+    } else if (m.map_type || !fit.empty()) {
+        throw std::runtime_error(where + ": a map_type needs a map");
+    }
+    r.get("x_freq", m.x_freq);
+    r.get("y_freq", m.y_freq);
+    for (const char *k : {"x", "y", "z", "xscale", "yscale", "zscale", "izro", "xrot", "zrot"}) r.has(k);
+    r.done();
+    return m;
+}
+
+// The projection values given in the description, over the fitted ones.
+void projection_fields(material_desc &m, const json &j) {
+    auto f = [&](const char *k, float &v) {
+        if (j.contains(k)) v = j.at(k).get<float>();
+    };
+    f("x", m.x), f("y", m.y), f("z", m.z), f("xscale", m.xscale), f("yscale", m.yscale), f("zscale", m.zscale);
+    f("izro", m.izro), f("xrot", m.xrot), f("zrot", m.zrot);
+}
+
+}  // namespace
+
+bool build_json_scene(const std::string &json_path, const build_options &o, built_scene &out, std::string *err) {
+    out = built_scene{};
+    std::ifstream f(json_path);
+    if (!f) {
+        if (err) *err = json_path + ": cannot open";
+        return false;
+    }
+    const std::string base = folder_of(json_path), stem = stem_of(json_path);
+    try {
+        const json doc = json::parse(f);
+        reader top = open(doc, json_path);
+        scene_desc &s = out.scene;
+        s.header_text = "vtl build";
+        top.get("header_text", s.header_text);
+        top.get("version_no", s.version_no);
+
+        // Materials by name, in the order given.
+        std::vector<pending_material> mats;
+        std::map<std::string, int> byname;
+        if (top.has("materials")) {
+            const json &ms = doc.at("materials");
+            if (!ms.is_array()) throw std::runtime_error("materials must be a list");
+            for (size_t i = 0; i < ms.size(); ++i) {
+                pending_material p;
+                const std::string where = "materials[" + std::to_string(i) + "]";
+                p.m = read_material(ms[i], where, base, out, stem, p.fit);
+                p.fields = ms[i];
+                if (p.m.name.empty()) p.m.name = "material " + std::to_string(i + 1);
+                if (byname.count(p.m.name)) throw std::runtime_error(where + ": a second material '" + p.m.name + "'");
+                p.m.texture_no = static_cast<int>(i) + 1;
+                byname[p.m.name] = static_cast<int>(i);
+                mats.push_back(std::move(p));
+            }
+        }
+        auto material_of = [&](const std::string &name, const std::string &where) {
+            auto it = byname.find(name);
+            if (it == byname.end()) throw std::runtime_error(where + ": no material '" + name + "'");
+            return it->second;
+        };
+
+        // Objects: models and shapes.
+        std::vector<geometry_desc> geos;
+        std::array<float, 6> all = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+        int inst_rend_mode = 10;
+        top.get("rend_mode", inst_rend_mode);
+        if (!top.has("objects") || !doc.at("objects").is_array() || doc.at("objects").empty())
+            throw std::runtime_error("the description lists no objects");
+        const json &objs = doc.at("objects");
+        for (size_t i = 0; i < objs.size(); ++i) {
+            const std::string where = "objects[" + std::to_string(i) + "]";
+            reader r = open(objs[i], where);
+            geometry_options go = o.geo;
+            r.get("faceted", go.faceted);
+            r.get("crease", go.crease_deg);
+            r.get("file_normals", go.file_normals);
+            int rend_mode = 0;
+            r.get("rend_mode", rend_mode);
+            std::string matname;
+            r.get("material", matname);
+            std::vector<geometry_desc> part;
+            std::vector<int> partmat;
+            if (r.has("model")) {
+                model_mesh m;
+                std::string e;
+                if (!load_model(resolve(base, objs[i].at("model").get<std::string>()), m, &e)) throw std::runtime_error(e);
+                float scale = 1, ox = 0, oy = 0, oz = 0;
+                r.get("scale", scale);
+                r.vec3("position", ox, oy, oz);
+                place_model(m, scale, {ox, oy, oz});
+                for (size_t k = 0; k < m.materials.size(); ++k) {
+                    std::vector<geometry_desc> g = make_geometries(m, static_cast<int>(k), go);
+                    if (g.empty()) continue;
+                    int mi;
+                    if (!matname.empty()) {
+                        mi = material_of(matname, where);
+                    } else {
+                        // The model's own material, added to the list.
+                        pending_material p;
+                        std::string e2;
+                        const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
+                        if (!model_material_desc(m.materials[k], resolve(base, folder_of(objs[i].at("model").get<std::string>())),
+                                                 static_cast<int>(mats.size()) + 1, out, mapname, p.m, &e2))
+                            throw std::runtime_error(e2);
+                        if (p.m.map_type) p.fit = o.mapping;
+                        p.m.map_type = 0;
+                        if (p.m.name.empty() || byname.count(p.m.name)) p.m.name = "model material " + std::to_string(mats.size() + 1);
+                        byname[p.m.name] = static_cast<int>(mats.size());
+                        mi = static_cast<int>(mats.size());
+                        mats.push_back(std::move(p));
+                    }
+                    for (geometry_desc &x : g) part.push_back(std::move(x)), partmat.push_back(mi);
+                }
+            } else if (r.has("primitive")) {
+                const std::string kind = objs[i].at("primitive").get<std::string>();
+                float cx = 0, cy = 0, cz = 0;
+                r.vec3("center", cx, cy, cz);
+                geometry_desc g;
+                if (kind == "box") {
+                    float hx = 1, hy = 1, hz = 1;
+                    r.vec3("half", hx, hy, hz);
+                    g = make_box(0, 0, cx, cy, cz, hx, hy, hz);
+                } else if (kind == "sphere") {
+                    float rad = 1;
+                    int rings = 16, segs = 24;
+                    r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
+                    g = make_sphere(0, 0, cx, cy, cz, rad, rings, segs);
+                } else if (kind == "torus") {
+                    float R = 2, rad = 0.5f, tilt = 0;
+                    int rings = 36, segs = 12;
+                    r.get("ring_radius", R), r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
+                    r.get("tilt", tilt);
+                    g = make_torus(0, 0, cx, cy, cz, R, rad, rings, segs, tilt);
+                } else if (kind == "cylinder") {
+                    float rad = 1, height = 2;
+                    int segs = 24;
+                    r.get("radius", rad), r.get("height", height), r.get("segments", segs);
+                    g = make_cylinder(0, 0, cx, cy, cz, cz + height, rad, segs, go.faceted);
+                } else if (kind == "grid") {
+                    float size = 10;
+                    int cells = 8;
+                    r.get("size", size), r.get("cells", cells);
+                    g = make_grid(0, 0, cx, cy, cz, size, cells, go.faceted);
+                } else {
+                    throw std::runtime_error(where + ": unknown primitive '" + kind + "'");
+                }
+                if (go.faceted && !g.faceted) facet(g);
+                if (matname.empty()) throw std::runtime_error(where + ": a primitive needs a material");
+                part.push_back(std::move(g));
+                partmat.push_back(material_of(matname, where));
+            } else {
+                throw std::runtime_error(where + ": needs a model or a primitive");
+            }
+            r.done();
+            for (size_t k = 0; k < part.size(); ++k) {
+                geometry_desc &g = part[k];
+                g.rend_mode = rend_mode;
+                g.texture = partmat[k];   // index for now
+                const std::array<float, 6> gb = geometry_box(g);
+                mats[partmat[k]].box = union_box(mats[partmat[k]].box, gb);
+                all = union_box(all, gb);
+                geos.push_back(std::move(g));
+            }
+        }
+
+        // Materials, fitted to the geometries that use them; then maps.
+        for (pending_material &p : mats) {
+            if (!p.fit.empty() && p.box[0] <= p.box[3]) {
+                if (!fit_mapping(p.m, p.fit, p.box)) throw std::runtime_error("unknown map_type '" + p.fit + "'");
+                if (p.fields.is_object()) projection_fields(p.m, p.fields);
+            } else if (p.fields.is_object()) {
+                projection_fields(p.m, p.fields);
+            }
+            s.add(p.m);
+        }
+        for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
+
+        tablemaker tm{o};
+        for (const geometry_desc &g : geos) tm.total += static_cast<long>(g.triangles.size());
+        instance_desc in;
+        in.name = stem.substr(0, 31);
+        in.inst_no = 1;
+        in.rend_mode = inst_rend_mode;
+        for (size_t i = 0; i < geos.size(); ++i) {
+            geometry_desc &g = geos[i];
+            g.geom_no = static_cast<int>(i) + 1;
+            g.texture = mats[g.texture].m.texture_no;
+            g.name = (stem + " " + std::to_string(i + 1)).substr(0, 31);
+            tm.run(g);
+            in.geoms.push_back(g.geom_no);
+            s.add(g);
+        }
+        s.add(in);
+
+        camera_desc cam = framing_camera(all);
+        if (top.has("camera")) {
+            reader r = open(doc.at("camera"), "camera");
+            r.get("name", cam.name);
+            r.get("cam_no", cam.cam_no);
+            r.vec3("position", cam.x, cam.y, cam.z);
+            r.vec3("target", cam.targx, cam.targy, cam.targz);
+            for (auto [k, v] : {std::pair<const char *, float *>{"x", &cam.x}, {"y", &cam.y}, {"z", &cam.z},
+                                {"targx", &cam.targx}, {"targy", &cam.targy}, {"targz", &cam.targz},
+                                {"foc_len", &cam.foc_len}, {"CamRotRate", &cam.CamRotRate},
+                                {"CamPanRate", &cam.CamPanRate}, {"CamZoomRate", &cam.CamZoomRate},
+                                {"CamFHeight", &cam.CamFHeight}})
+                r.get(k, *v);
+            bool walk = false;
+            if (r.has("walk")) walk = doc.at("camera").at("walk").get<bool>(), cam.mode = walk ? 1 : 0;
+            r.get("mode", cam.mode);
+            if (cam.mode < 0 || cam.mode > 255) throw std::runtime_error("camera: mode must be 0..255");
+            r.done();
+        }
+        s.add(cam);
+
+        light_desc light{0.8f, 0.6f};
+        if (top.has("light")) {
+            reader r = open(doc.at("light"), "light");
+            r.get("ltal", light.ltal);
+            r.get("ltaz", light.ltaz);
+            r.rgb("color", light.red, light.green, light.blue);
+            r.get("mode", light.mode);
+            r.done();
+        }
+        s.add(light);
+
+        scene_settings_desc set;
+        set.title = stem;
+        set.red = 16, set.green = 20, set.blue = 32;
+        if (top.has("scene")) {
+            reader r = open(doc.at("scene"), "scene");
+            r.get("title", set.title);
+            r.get("rend_mode", set.rend_mode);
+            r.get("no_frames", set.no_frames);
+            r.get("mode", set.mode);
+            r.get("fog_dist", set.fog_dist);
+            r.rgb("fog_color", set.fog_red, set.fog_green, set.fog_blue);
+            r.get("background_type", set.background_type);
+            r.rgb("color", set.red, set.green, set.blue);
+            r.get("map_name", set.map_name);
+            r.done();
+        }
+        s.add(set);
+        if (top.has("comments")) {
+            for (const json &c : doc.at("comments")) s.add(comment_desc{0, c.get<std::string>()});
+        }
+        top.done();
+    } catch (const std::exception &e) {
+        if (err) *err = json_path + ": " + e.what();
+        return false;
+    }
+    count(out);
+    return true;
+}
+
+bool write_built_scene(const built_scene &b, const std::string &scene_path, std::string *err) {
+    const std::string base = folder_of(scene_path);
+    for (const auto &m : b.maps)
+        if (!write_bmp24(m.second, base + m.first, err)) return false;
+    try {
+        return write_scene_file(b.scene, scene_path, err);
+    } catch (const std::exception &e) {
+        if (err) *err = scene_path + ": " + e.what();
+        return false;
+    }
+}
+
+}  // namespace vortella

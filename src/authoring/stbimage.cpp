@@ -1,0 +1,7 @@
+// The one definition of the image decoder (a header-only library): PNG,
+// JPEG and BMP only.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_BMP
+#include <stb_image.h>

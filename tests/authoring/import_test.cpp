@@ -1,0 +1,243 @@
+// Models read through the import library and made into geometries: small
+// files in every supported format written here, normals from the file or
+// computed and split at creases, and meshes cut at each of the format's
+// limits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "authoring/import.h"
+#include "authoring/scenejson.h"
+#include "support/testutil.h"
+
+namespace vortella {
+namespace {
+
+void text(const std::string &path, const std::string &s) { std::ofstream(path, std::ios::binary) << s; }
+
+const char *kCube =
+    "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
+// The six faces as quads, counter-clockwise from outside.
+const char *kCubeFaces = "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 3 4 8 7\nf 1 5 8 4\nf 2 3 7 6\n";
+
+// An n x n grid of quads in the plane z = 0 as OBJ text.
+std::string grid_obj(int n) {
+    std::string s;
+    for (int y = 0; y <= n; ++y)
+        for (int x = 0; x <= n; ++x) s += "v " + std::to_string(x) + " " + std::to_string(y) + " 0\n";
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const int a = y * (n + 1) + x + 1;
+            s += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " + std::to_string(a + n + 2) + " " +
+                 std::to_string(a + n + 1) + "\n";
+        }
+    return s;
+}
+
+// Every triangle's corners, as positions, in a set: what a geometry draws.
+std::multiset<std::array<float, 9>> corners(const std::vector<geometry_desc> &gs) {
+    std::multiset<std::array<float, 9>> out;
+    for (const geometry_desc &g : gs)
+        for (const trianglef_s &t : g.triangles) {
+            const points_s &a = g.points[t.pt1], &b = g.points[t.pt2], &c = g.points[t.pt3];
+            out.insert({a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z});
+        }
+    return out;
+}
+
+TEST(Import, QuadMeshWithoutNormalsRoundTrips) {
+    test::tempdir dir;
+    text(dir.file("grid.obj"), grid_obj(2));
+    model_mesh m;
+    std::string err;
+    ASSERT_TRUE(load_model(dir.file("grid.obj"), m, &err)) << err;
+    EXPECT_EQ(m.positions.size(), 9u);
+    EXPECT_EQ(m.triangles.size(), 8u);
+    EXPECT_TRUE(m.normals.empty());
+    const std::vector<geometry_desc> gs = make_geometries(m, -1, geometry_options{});
+    ASSERT_EQ(gs.size(), 1u);
+    EXPECT_FALSE(gs[0].faceted);
+    EXPECT_EQ(gs[0].points.size(), 9u);   // flat: one normal per position
+    for (const points_s &p : gs[0].points) EXPECT_NEAR(p.nz, 1.0f, 1e-6f);
+}
+
+TEST(Import, FileNormalsOrComputedNormalsSplitAtCreases) {
+    test::tempdir dir;
+    // Normals and texture coordinates per face, as exporters write them.
+    std::string obj = kCube;
+    obj += "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
+    obj += "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn -1 0 0\nvn 1 0 0\n";
+    obj += "f 1/1/1 4/2/1 3/3/1 2/4/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
+           "f 3/1/4 4/2/4 8/3/4 7/4/4\nf 1/1/5 5/2/5 8/3/5 4/4/5\nf 2/1/6 3/2/6 7/3/6 6/4/6\n";
+    text(dir.file("cube.obj"), obj);
+    model_mesh m;
+    std::string err;
+    ASSERT_TRUE(load_model(dir.file("cube.obj"), m, &err)) << err;
+    EXPECT_EQ(m.positions.size(), 8u);
+    ASSERT_EQ(m.normals.size(), 36u);
+    geometry_options o;
+    EXPECT_EQ(make_geometries(m, -1, o)[0].points.size(), 24u);   // the file's face normals
+    o.file_normals = false;
+    o.crease_deg = 40;
+    EXPECT_EQ(make_geometries(m, -1, o)[0].points.size(), 24u);   // 90 degree edges are creases
+    o.crease_deg = 100;
+    const geometry_desc round = make_geometries(m, -1, o)[0];
+    ASSERT_EQ(round.points.size(), 8u);   // one averaged normal per corner
+    for (const points_s &p : round.points) {
+        EXPECT_NEAR(p.nx * p.x + p.ny * p.y + p.nz * p.z, std::sqrt(3.0f), 1e-5f);
+    }
+    o.faceted = true;
+    const geometry_desc flat = make_geometries(m, -1, o)[0];
+    EXPECT_TRUE(flat.faceted);
+    EXPECT_EQ(flat.points.size(), 8u);
+    for (const trianglef_s &t : flat.triangles) {
+        const points_s &a = flat.points[t.pt1], &b = flat.points[t.pt2], &c = flat.points[t.pt3];
+        // Outward: the normal points the way of the face centre.
+        EXPECT_GT(t.nx * (a.x + b.x + c.x) + t.ny * (a.y + b.y + c.y) + t.nz * (a.z + b.z + c.z), 0);
+    }
+}
+
+std::string base64(const std::string &in) {
+    static const char *t = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < in.size(); i += 3) {
+        const unsigned n = (uint8_t(in[i]) << 16) | (i + 1 < in.size() ? uint8_t(in[i + 1]) << 8 : 0) |
+                           (i + 2 < in.size() ? uint8_t(in[i + 2]) : 0);
+        out += t[n >> 18], out += t[(n >> 12) & 63];
+        out += i + 1 < in.size() ? t[(n >> 6) & 63] : '=';
+        out += i + 2 < in.size() ? t[n & 63] : '=';
+    }
+    return out;
+}
+
+TEST(Import, PlyStlAndGltfGiveTheSameTriangles) {
+    test::tempdir dir;
+    text(dir.file("t.ply"),
+         "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+         "element face 2\nproperty list uchar int vertex_indices\nend_header\n"
+         "0 0 0\n1 0 0\n1 1 0\n0 1 0\n3 0 1 2\n3 0 2 3\n");
+    text(dir.file("t.stl"),
+         "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 1 1 0\nendloop\nendfacet\n"
+         "facet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 1 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid t\n");
+    // glTF: four positions and six 16-bit indices in one embedded buffer.
+    std::string buf;
+    const float pos[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+    buf.append(reinterpret_cast<const char *>(pos), sizeof pos);
+    buf.append(reinterpret_cast<const char *>(idx), sizeof idx);
+    text(dir.file("t.gltf"),
+         R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"scene":0,"nodes":[{"mesh":0}],
+"meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1}]}],
+"buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,)" + base64(buf) + R"("}],
+"bufferViews":[{"buffer":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":12}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[0,0,0],"max":[1,1,0]},
+{"bufferView":1,"componentType":5123,"count":6,"type":"SCALAR"}]})");
+    // glTF is y-up; its square lies in the same plane either way.
+    for (const char *f : {"t.ply", "t.stl", "t.gltf"}) {
+        model_mesh m;
+        std::string err;
+        ASSERT_TRUE(load_model(dir.file(f), m, &err)) << f << ": " << err;
+        EXPECT_EQ(m.triangles.size(), 2u) << f;
+        EXPECT_EQ(m.positions.size(), 4u) << f;
+        const std::array<float, 6> b = model_box(m);
+        EXPECT_EQ(b[3] - b[0], 1.0f) << f;
+    }
+}
+
+TEST(Import, RefusesWhatItCannotUse) {
+    test::tempdir dir;
+    model_mesh m;
+    std::string err;
+    EXPECT_FALSE(load_model(dir.file("none.obj"), m, &err));
+    EXPECT_NE(err.find("cannot open"), std::string::npos);
+    text(dir.file("x.xyz9"), "1 2 3\n");
+    EXPECT_FALSE(load_model(dir.file("x.xyz9"), m, &err));
+    EXPECT_NE(err.find("unsupported"), std::string::npos);
+    text(dir.file("empty.obj"), "v 0 0 0\nv 1 0 0\n");
+    EXPECT_FALSE(load_model(dir.file("empty.obj"), m, &err));
+    text(dir.file("tex.obj"), std::string("mtllib tex.mtl\n") + kCube + "usemtl t\n" + kCubeFaces);
+    text(dir.file("tex.mtl"), "newmtl t\nKd 1 1 1\nmap_Kd bad.png\n");
+    text(dir.file("bad.png"), "not a picture");
+    built_scene b;
+    EXPECT_FALSE(build_model_scene(dir.file("tex.obj"), build_options{}, b, &err));
+    EXPECT_NE(err.find("bad.png"), std::string::npos) << err;
+}
+
+// Cuts `m` with the given options and checks that every part fits, that no
+// triangle is lost or doubled, and that the parts hardly overlap.
+void check_cut(const model_mesh &m, const geometry_options &o, size_t min_parts) {
+    const std::vector<geometry_desc> gs = make_geometries(m, -1, o);
+    EXPECT_GE(gs.size(), min_parts);
+    double area = 0;
+    for (const geometry_desc &g : gs) {
+        EXPECT_LE(g.points.size(), size_t(o.faceted ? 32767 : 26666));
+        EXPECT_LE(g.triangles.size(), 32767u);
+        float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
+        for (const points_s &p : g.points)
+            lo[0] = std::min(lo[0], p.x), lo[1] = std::min(lo[1], p.y), hi[0] = std::max(hi[0], p.x),
+            hi[1] = std::max(hi[1], p.y);
+        area += double(hi[0] - lo[0]) * (hi[1] - lo[1]);
+    }
+    const std::array<float, 6> b = model_box(m);
+    EXPECT_LT(area, 1.1 * double(b[3] - b[0]) * (b[4] - b[1]));
+    std::vector<geometry_desc> whole(1);
+    for (const auto &t : m.triangles) {
+        trianglef_s tr{int(whole[0].points.size()), int(whole[0].points.size()) + 1, int(whole[0].points.size()) + 2, 0, 0, 0};
+        for (int c = 0; c < 3; ++c) {
+            const auto &p = m.positions[t[c]];
+            whole[0].points.push_back({p[0], p[1], p[2], 0, 0, 0});
+        }
+        whole[0].triangles.push_back(tr);
+    }
+    EXPECT_TRUE(corners(gs) == corners(whole));
+    // The writer accepts every part.
+    scene_desc s;
+    for (size_t i = 0; i < gs.size(); ++i) {
+        geometry_desc g = gs[i];
+        g.geom_no = int(i) + 1;
+        s.add(g);
+    }
+    EXPECT_NO_THROW(write_scene(s));
+}
+
+// n separate triangles on a square patch: three points each.
+model_mesh soup(int n) {
+    model_mesh m;
+    const int side = int(std::ceil(std::sqrt(double(n))));
+    for (int i = 0; i < n; ++i) {
+        const float x = float(i % side), y = float(i / side);
+        const int b = int(m.positions.size());
+        m.positions.push_back({x, y, 0});
+        m.positions.push_back({x + 0.5f, y, 0});
+        m.positions.push_back({x, y + 0.5f, 0});
+        m.triangles.push_back({b, b + 1, b + 2});
+        m.material.push_back(0);
+    }
+    m.materials.emplace_back();
+    return m;
+}
+
+TEST(Import, MeshesBeyondEachLimitAreCutIntoCompactParts) {
+    geometry_options smooth, faceted;
+    faceted.faceted = true;
+    // 27,000 points: beyond a smooth geometry's read buffer, within a
+    // faceted one's.
+    const model_mesh a = soup(9000);
+    check_cut(a, smooth, 2);
+    EXPECT_EQ(make_geometries(a, -1, faceted).size(), 1u);
+    // 33,000 points: beyond the index limit for faceted geometries too.
+    check_cut(soup(11000), faceted, 2);
+    // 33,800 triangles over 17,161 points: beyond the triangle limit only.
+    test::tempdir dir;
+    text(dir.file("big.obj"), grid_obj(130));
+    model_mesh g;
+    std::string err;
+    ASSERT_TRUE(load_model(dir.file("big.obj"), g, &err)) << err;
+    check_cut(g, faceted, 2);
+}
+
+}  // namespace
+}  // namespace vortella

@@ -1,0 +1,145 @@
+#include "authoring/visibility.h"
+
+#include <cmath>
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "frame/frame.h"
+#include "pipeline/pipeline.h"
+#include "raster/raster.h"
+#include "scene/ftoi.h"
+
+namespace vortella::test {
+
+namespace {
+
+struct screen_tri {
+    double sx[3], sy[3], iz[3];   // pixel position and 1 / depth per corner
+};
+
+// Calls plot(x, y, 1/depth) for every pixel whose centre lies inside the
+// triangle. Edges are owned by one side only, so neighbours sharing an edge
+// never both claim its pixels.
+template <class F>
+void fill(const screen_tri &t, int w, int h, F plot) {
+    const double area = (t.sx[1] - t.sx[0]) * (t.sy[2] - t.sy[0]) - (t.sx[2] - t.sx[0]) * (t.sy[1] - t.sy[0]);
+    if (area == 0) return;
+    const int o[3] = {0, area > 0 ? 1 : 2, area > 0 ? 2 : 1};   // counter-clockwise corners
+    const double a = std::fabs(area);
+    const double xmin = std::min({t.sx[0], t.sx[1], t.sx[2]}), xmax = std::max({t.sx[0], t.sx[1], t.sx[2]});
+    const double ymin = std::min({t.sy[0], t.sy[1], t.sy[2]}), ymax = std::max({t.sy[0], t.sy[1], t.sy[2]});
+    const int x0 = std::max(0, ftoi(std::floor(xmin))), x1 = std::min(w - 1, ftoi(std::ceil(xmax)));
+    const int y0 = std::max(0, ftoi(std::floor(ymin))), y1 = std::min(h - 1, ftoi(std::ceil(ymax)));
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            double e[3];
+            bool in = true;
+            for (int k = 0; k < 3 && in; ++k) {
+                const int i = o[k], j = o[(k + 1) % 3];
+                const double dx = t.sx[j] - t.sx[i], dy = t.sy[j] - t.sy[i];
+                e[k] = dx * (py - t.sy[i]) - dy * (px - t.sx[i]);
+                in = e[k] > 0 || (e[k] == 0 && (dy < 0 || (dy == 0 && dx > 0)));
+            }
+            if (!in) continue;
+            // e[k] is the weight of the corner opposite edge k.
+            const double iz = (e[0] * t.iz[o[2]] + e[1] * t.iz[o[0]] + e[2] * t.iz[o[1]]) / a;
+            plot(x, y, iz);
+        }
+}
+
+// The renderer's per-triangle steps up to projection: face plane and
+// back-face test in scene space, view transform with tc. False when the
+// renderer would skip the triangle.
+bool prepare(const geometry_desc &g, int i, screen_tri &s) {
+    const trianglef_s &t = g.triangles[i];
+    const points_s &p1 = g.points[t.pt1], &p2 = g.points[t.pt2], &p3 = g.points[t.pt3];
+    const float vx = p2.x - p1.x, vy = p2.y - p1.y, vz = p2.z - p1.z;
+    const float wx = p3.x - p1.x, wy = p3.y - p1.y, wz = p3.z - p1.z;
+    float nx = vy * wz - wy * vz, ny = wx * vz - wz * vx, nz = vx * wy - vy * wx;
+    const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (len == 0) return false;
+    nx /= len, ny /= len, nz /= len;
+    const float xp = nx * p1.x + ny * p1.y + nz * p1.z;
+    if (!(nx * camx + ny * camy + nz * camz > xp)) return false;
+    const points_s *p[3] = {&p1, &p2, &p3};
+    for (int k = 0; k < 3; ++k) {
+        const float x = p[k]->x, y = p[k]->y, z = p[k]->z;
+        const float ex = x * tc11 + y * tc21 + z * tc31 + tc41;
+        const float ey = x * tc12 + y * tc22 + z * tc32 + tc42;
+        const float ez = x * tc13 + y * tc23 + z * tc33 + tc43;
+        if (!(ez > 1e-6f)) return false;   // the views keep the model in front of the camera
+        s.sx[k] = double(pich1) * ex / ez + picw1;
+        s.sy[k] = double(pich1) * ey / ez + pich1;
+        s.iz[k] = 1.0 / ez;
+    }
+    return true;
+}
+
+}  // namespace
+
+visibility measure_visibility(const geometry_desc &g, int per_class, unsigned seed, int w, int h) {
+    visibility r;
+    if (g.points.empty() || g.triangles.empty()) return r;
+    float lo[3] = {g.points[0].x, g.points[0].y, g.points[0].z}, hi[3] = {lo[0], lo[1], lo[2]};
+    for (const points_s &p : g.points) {
+        const float v[3] = {p.x, p.y, p.z};
+        for (int a = 0; a < 3; ++a) lo[a] = std::min(lo[a], v[a]), hi[a] = std::max(hi[a], v[a]);
+    }
+    const double c[3] = {(lo[0] + hi[0]) * 0.5, (lo[1] + hi[1]) * 0.5, (lo[2] + hi[2]) * 0.5};
+    const double rad = 0.5 * std::sqrt(double(hi[0] - lo[0]) * (hi[0] - lo[0]) + double(hi[1] - lo[1]) * (hi[1] - lo[1]) +
+                                       double(hi[2] - lo[2]) * (hi[2] - lo[2]));
+    const float saved[7] = {camx, camy, camz, tarx, tary, tarz, focl};
+    picround(w, h);
+    focl = 1.93f;
+    iminv = 1;
+    Orientation = 1;
+    // The distance at which the bounding sphere just fits the picture's height.
+    const double fit = rad / std::sin(std::atan(1.0 / (focl * 1.5)));
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> gauss;
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<int> painted(size_t(picw) * pich), deep(size_t(picw) * pich);
+    std::vector<double> zbuf(size_t(picw) * pich);
+    for (int k = 0; k < 32; ++k)
+        for (int v = 0; v < per_class;) {
+            // A direction near class k; kept only if the renderer picks k for it.
+            double d[3] = {ddhvdir[k][0] + 0.4 * gauss(rng), ddhvdir[k][1] + 0.4 * gauss(rng),
+                           ddhvdir[k][2] + 0.4 * gauss(rng)};
+            const double dl = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            const double dist = fit * (1.05 + 0.6 * unit(rng));
+            tarx = float(c[0] + rad * 0.1 * (unit(rng) - 0.5));
+            tary = float(c[1] + rad * 0.1 * (unit(rng) - 0.5));
+            tarz = float(c[2] + rad * 0.1 * (unit(rng) - 0.5));
+            camx = float(tarx + dist * d[0] / dl);
+            camy = float(tary + dist * d[1] / dl);
+            camz = float(tarz + dist * d[2] / dl);
+            if (whichddhv() != k) continue;
+            ++v;
+            calct();
+            std::fill(painted.begin(), painted.end(), -1);
+            std::fill(deep.begin(), deep.end(), -1);
+            std::fill(zbuf.begin(), zbuf.end(), 0.0);
+            screen_tri s;
+            for (int t : g.ddh[k])
+                if (prepare(g, t, s)) fill(s, picw, pich, [&](int x, int y, double) { painted[y * picw + x] = t; });
+            for (int t = 0; t < int(g.triangles.size()); ++t)
+                if (prepare(g, t, s))
+                    fill(s, picw, pich, [&](int x, int y, double iz) {
+                        const size_t p = size_t(y) * picw + x;
+                        if (iz > zbuf[p]) zbuf[p] = iz, deep[p] = t;
+                    });
+            for (size_t p = 0; p < painted.size(); ++p) {
+                if (painted[p] < 0 && deep[p] < 0) continue;
+                ++r.covered;
+                if (painted[p] != deep[p]) ++r.differing;
+            }
+            ++r.views;
+        }
+    camx = saved[0], camy = saved[1], camz = saved[2], tarx = saved[3], tary = saved[4], tarz = saved[5];
+    focl = saved[6];
+    return r;
+}
+
+}  // namespace vortella::test

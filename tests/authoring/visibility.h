@@ -1,0 +1,25 @@
+// The visibility measure of depth tables: random views of every view
+// direction class drawn in depth-table order by the renderer's triangle
+// pipeline (its view transform, direction choice and back-face test), and
+// the same triangles drawn with a depth buffer, one flat colour (triangle
+// number) per triangle. The share of pixels whose triangle differs is the
+// error of the tables.
+#pragma once
+
+#include "authoring/writer.h"
+
+namespace vortella::test {
+
+struct visibility {
+    long differing = 0;   // pixels showing another triangle than the depth buffer
+    long covered = 0;     // pixels either picture covers
+    int views = 0;
+    double share() const { return covered ? double(differing) / double(covered) : 0.0; }
+};
+
+// `per_class` random views of each of the 32 direction classes, the camera
+// aimed near the model's centre from where the whole model is in view, on a
+// w x h picture. Deterministic for a given seed.
+visibility measure_visibility(const geometry_desc &g, int per_class, unsigned seed, int w = 192, int h = 144);
+
+}  // namespace vortella::test
