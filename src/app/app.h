@@ -171,6 +171,15 @@ void release_saver(HWND hwnd);
 LRESULT AppWndProc(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam);
 // One frame: camera step, render, copy to the screen, move the picture.
 int AppPaint(HWND hwnd);
+
+// Applies the current entry's motion to the loaded scene, as an entry
+// switch does: the zoom's speed and range from the camera's distance, and
+// unless the entry keeps the scene's own motion (useod), the camera's
+// rotation, start angle and altitude and the light's angle and altitude.
+void apply_entry_motion();
+// What follows every drawn frame: the zoom step when the entry zooms, and
+// the light's step unless the entry keeps the scene's own motion.
+void after_frame();
 // Frame timer period in ms for aspeed frames per second.
 unsigned frame_period();
 // Command line that starts the saver again: the program's own executable

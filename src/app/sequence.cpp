@@ -128,6 +128,28 @@ void on_size() {
     bypassd = 0;
 }
 
+}  // namespace
+
+void apply_entry_motion() {
+    camzrate = zoomf == 1 ? 7.0f : 2.0f;
+    camzfact = float(zoomm);
+    const float dx = camx - tarx, dy = camy - tary, dz = camz - tarz;
+    cam2tar = float(std::sqrt(double(dx * dx + dy * dy + dz * dz)));
+    if (useod == 0) {
+        CamRotRate = float(-camsp);
+        initcam();
+        ltaz = float(litsa * pi / 180.0);
+        ltal = float(litat * pi / 180.0);
+    }
+}
+
+void after_frame() {
+    if (zoomm > 1) zoomcam();
+    if (useod == 0) ltaz += float(litsp * pi / 180.0);
+}
+
+namespace {
+
 // The switch to the next playlist entry: its parameters, its scene, the
 // camera and light it starts from; the size message that follows builds
 // its picture.
@@ -185,16 +207,7 @@ LRESULT switch_entry(HWND hwnd) {
     if (seqm != 0 && ++curent >= noent) curent = 0;
 
     ftsw = 1;
-    camzrate = zoomf == 1 ? 7.0f : 2.0f;
-    camzfact = float(zoomm);
-    const float dx = camx - tarx, dy = camy - tary, dz = camz - tarz;
-    cam2tar = float(std::sqrt(double(dx * dx + dy * dy + dz * dz)));
-    if (useod == 0) {
-        CamRotRate = float(-camsp);
-        initcam();
-        ltaz = float(litsa * pi / 180.0);
-        ltal = float(litat * pi / 180.0);
-    }
+    apply_entry_motion();
     s->post_message(hwnd, WM_SIZE, 0, 0);
     return 0;
 }
@@ -214,8 +227,7 @@ LRESULT on_timer(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam) {
         s->invalidate(hwnd);
         s->realize_palette(hwnd);
         AppPaint(hwnd);
-        if (zoomm > 1) zoomcam();
-        if (useod == 0) ltaz += float(litsp * pi / 180.0);
+        after_frame();
         return 0;
     }
     return s->def_window_proc(hwnd, msg, wParam, lParam);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "authoring/demos.h"
 #include "frame/frame.h"
 #include "pipeline/pipeline.h"
@@ -22,7 +23,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
-                 "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n");
+                 "                  [--entry P1,...,P13] [--maps DIR] [--background BMP] [--inverted] [--bench]\n");
     return 2;
 }
 
@@ -45,6 +46,7 @@ int cmd_render(int argc, char **argv) {
     const char *scene = nullptr, *out = nullptr;
     int w = 320, h = 200, frames = 1, fps = 10;
     bool bench = false;
+    const char *entry = nullptr;
     std::string maps, background;
     iminv = 1;
     for (int i = 0; i < argc; ++i) {
@@ -58,6 +60,8 @@ int cmd_render(int argc, char **argv) {
             if (!parseint(argv[++i], 1, 100000, frames)) return usage();
         } else if (a == "--fps" && more) {
             if (!parseint(argv[++i], 1, 100, fps)) return usage();
+        } else if (a == "--entry" && more) {
+            entry = argv[++i];
         } else if (a == "--maps" && more) {
             maps = argv[++i];
         } else if (a == "--background" && more) {
@@ -74,6 +78,21 @@ int cmd_render(int argc, char **argv) {
         }
     }
     if (!scene || (!out && !bench)) return usage();
+    if (entry) {
+        // The thirteen playlist-entry parameters, each within the entry
+        // dialog's range.
+        int v[13], n = 0;
+        char tail = 0;
+        n = std::sscanf(entry, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d%c", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
+                        &v[6], &v[7], &v[8], &v[9], &v[10], &v[11], &v[12], &tail);
+        bool ok = n == 13;
+        for (int k = 0; ok && k < 13; ++k) ok = v[k] >= entry_params[k].lo && v[k] <= entry_params[k].hi;
+        if (!ok) {
+            std::fprintf(stderr, "vtl render: --entry needs thirteen integers within the entry dialog's ranges\n");
+            return 2;
+        }
+        parse_entry(entry);
+    }
     const std::string ext = out && std::strlen(out) >= 4 ? std::string(out + std::strlen(out) - 4) : std::string();
     const bool animate = ext == ".gif" || ext == ".GIF";
     if (out && !animate && ext != ".png" && ext != ".PNG" && ext != ".bmp" && ext != ".BMP") {
@@ -104,6 +123,9 @@ int cmd_render(int argc, char **argv) {
         return 2;
     }
     for (const std::string &warn : readwarn) std::fprintf(stderr, "vtl: %s: warning: %s\n", scene, warn.c_str());
+    // An entry's motion replaces or joins the scene's own, as when the saver
+    // switches to that entry.
+    if (entry) apply_entry_motion();
 
     create_halftone_palette();
     // A bitmap background needs its panorama before the picture is built.
@@ -132,6 +154,7 @@ int cmd_render(int argc, char **argv) {
         const auto t0 = std::chrono::steady_clock::now();
         render();
         total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        if (entry) after_frame();
         if (animate && !gif.frame(bits.data(), picw, 100 / fps, &err)) {
             std::fprintf(stderr, "vtl: %s\n", err.c_str());
             return 1;

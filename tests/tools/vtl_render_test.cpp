@@ -51,6 +51,23 @@ TEST(VtlRender, StatusForMissingMalformedAndBadArguments) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.png")));
 }
 
+TEST(VtlRender, EntryParametersMoveTheCameraAsTheSaverDoes) {
+    test::tempdir dir;
+    // The scene's own motion, and an entry that turns the camera 90 degrees
+    // at the start and raises it: different pictures.
+    ASSERT_EQ(vtl("render ORBIT.VTL -o " + dir.file("own.bmp"), dir).status, 0);
+    ASSERT_EQ(vtl("render ORBIT.VTL -o " + dir.file("own2.bmp") + " --entry 1,320,200,2,1,1,0,90,2,30,0,1,45", dir).status,
+              0);
+    ASSERT_EQ(vtl("render ORBIT.VTL -o " + dir.file("turned.bmp") + " --entry 1,320,200,2,0,1,0,90,2,30,0,1,45", dir)
+                  .status,
+              0);
+    EXPECT_EQ(test::readbytes(dir.file("own.bmp")), test::readbytes(dir.file("own2.bmp")));   // useod = 1
+    EXPECT_NE(test::readbytes(dir.file("own.bmp")), test::readbytes(dir.file("turned.bmp")));
+    EXPECT_EQ(vtl("render ORBIT.VTL -o " + dir.file("x.bmp") + " --entry 1,2,3", dir).status, 2);
+    EXPECT_EQ(vtl("render ORBIT.VTL -o " + dir.file("x.bmp") + " --entry 9,320,200,2,0,1,0,90,2,30,0,1,45", dir).status,
+              2);
+}
+
 TEST(VtlDemo, WritesScenesThatLoadFromDisk) {
     test::tempdir dir;
     ASSERT_EQ(vtl("demo -o " + dir.file("d"), dir).status, 0);
