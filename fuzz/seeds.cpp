@@ -386,6 +386,33 @@ void entries() {
     add(",,,,,,,,,,,,");
 }
 
+// model: the first byte picks the format (0 OBJ, 1 PLY, 2 STL, 3 glTF), the
+// rest is the file.
+void models() {
+    int n = 0;
+    auto add = [&](int format, const std::string &text) {
+        put("model", "model-" + std::to_string(n++), std::string(1, char(format)) + text);
+    };
+    add(0, "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nvn 0 0 1\nvt 0 0\n"
+           "f 1/1/1 2/1/1 3/1/1\nf 1 3 4\nf 1 2 4\nf 2 3 4\n");
+    add(0, "v 0 0 0\nv 2 0 0\nv 2 2 0\nv 0 2 0\nf 1 2 3 4\nusemtl red\nf -4 -3 -2\n");
+    add(1, "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+           "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    add(2, "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\n"
+           "endfacet\nendsolid t\n");
+    // glTF with its buffer inline: one triangle, three float positions and
+    // three unsigned short indices.
+    add(3, "{\"asset\":{\"version\":\"2.0\"},\"scenes\":[{\"nodes\":[0]}],\"nodes\":[{\"mesh\":0}],"
+           "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":1},\"indices\":0}]}],"
+           "\"buffers\":[{\"uri\":\"data:application/octet-stream;base64,AAABAAIAAAAAAAAAAAAAAAAAAAAAAIA/"
+           "AAAAAAAAAAAAAAAAAACAPwAAAAA=\",\"byteLength\":44}],"
+           "\"bufferViews\":[{\"buffer\":0,\"byteOffset\":0,\"byteLength\":6},"
+           "{\"buffer\":0,\"byteOffset\":8,\"byteLength\":36}],"
+           "\"accessors\":[{\"bufferView\":0,\"componentType\":5123,\"count\":3,\"type\":\"SCALAR\"},"
+           "{\"bufferView\":1,\"componentType\":5126,\"count\":3,\"type\":\"VEC3\","
+           "\"max\":[1,1,0],\"min\":[0,0,0]}]}");
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -398,6 +425,7 @@ int main(int argc, char **argv) {
     bitmaps();
     settings();
     entries();
+    models();
     std::printf("fuzz_seeds: %d files in %s\n", written, outdir.c_str());
     return 0;
 }
