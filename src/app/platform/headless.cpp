@@ -340,12 +340,9 @@ void headless_services::set_item_int(HWND dlg, int id, int value) {
     if (control *c = item(dlg, id)) c->text = std::to_string(value);
 }
 
-int headless_services::get_item_int(HWND dlg, int id, bool *ok) {
+int parse_item_int(const std::string &s, bool *ok) {
     if (ok) *ok = false;
-    control *c = item(dlg, id);
-    if (!c) return 0;
     // Leading blanks, an optional minus, then decimal digits to the end.
-    const std::string &s = c->text;
     size_t i = 0;
     while (i < s.size() && s[i] == ' ') ++i;
     bool neg = i < s.size() && s[i] == '-';
@@ -355,12 +352,19 @@ int headless_services::get_item_int(HWND dlg, int id, bool *ok) {
     for (; i < s.size(); ++i) {
         if (!std::isdigit(static_cast<unsigned char>(s[i]))) return 0;
         v = v * 10 + (s[i] - '0');
+        // Stop before the value can overflow; anything past INT_MIN is no number.
         if (v > 2147483648LL) return 0;
     }
     if (neg) v = -v;
     if (v > INT_MAX) return 0;
     if (ok) *ok = true;
     return static_cast<int>(v);
+}
+
+int headless_services::get_item_int(HWND dlg, int id, bool *ok) {
+    if (ok) *ok = false;
+    control *c = item(dlg, id);
+    return c ? parse_item_int(c->text, ok) : 0;
 }
 
 void headless_services::check_button(HWND dlg, int id, int state) {

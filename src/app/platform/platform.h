@@ -291,6 +291,11 @@ inline std::string profile_folder;
 // $HOME/.config/vortella.
 std::string profile_path(const char *file);
 
+// A dialog item's text read as a signed decimal number, as every backend
+// reads it: optional leading blanks, an optional minus, then only digits.
+// ok false (and 0) otherwise.
+int parse_item_int(const std::string &s, bool *ok);
+
 // The INI module every backend uses: plain reads and writes of the file.
 std::string ini_get_string(const std::string &path, const char *section, const char *key,
                            const char *def, size_t size);

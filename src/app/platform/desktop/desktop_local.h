@@ -89,9 +89,7 @@ std::vector<std::string> split_command_line(const std::string &cmdline);
 bool spawn(const std::vector<std::string> &argv);
 // The running executable's full path, empty when it cannot be told.
 std::string executable_path();
-// A dialog item's text read as a signed decimal number: optional leading
-// blanks, an optional minus, then only digits. ok false (and 0) otherwise.
-int parse_item_int(const std::string &s, bool *ok);
+using vortella::parse_item_int;
 
 // ---------------------------------------------------------------------------
 // Dialogs

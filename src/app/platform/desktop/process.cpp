@@ -71,24 +71,4 @@ std::string executable_path() {
     return ec ? std::string() : p.string();
 }
 
-int parse_item_int(const std::string &s, bool *ok) {
-    if (ok) *ok = false;
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool neg = i < s.size() && s[i] == '-';
-    if (neg) ++i;
-    if (i == s.size()) return 0;
-    long long v = 0;
-    for (; i < s.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return 0;
-        v = v * 10 + (s[i] - '0');
-        // Stop before the value can overflow; anything past INT_MIN is no number.
-        if (v > 2147483648LL) return 0;
-    }
-    if (neg) v = -v;
-    if (v > INT_MAX) return 0;
-    if (ok) *ok = true;
-    return static_cast<int>(v);
-}
-
 }  // namespace vortella::desktop
