@@ -23,6 +23,8 @@ struct Background : ::testing::Test {
                 uint8_t *p = DibBits(bgmapraw) + j * DibRowBytes(bgmapraw) + 3 * i;
                 p[0] = uint8_t(i + j), p[1] = uint8_t(j), p[2] = uint8_t(i);
             }
+        createbg();
+        ASSERT_NE(bgmap, nullptr);
     }
     void TearDown() override {
         freebg();
@@ -35,21 +37,16 @@ struct Background : ::testing::Test {
 };
 
 TEST_F(Background, TileFor320x200FromA640x480Bitmap) {
-    createbg();
     EXPECT_EQ(fovy, 0.95993f);
     EXPECT_NEAR(fovx, 1.53589f, 1e-5f);
     EXPECT_NEAR(CamMaxTilt, 1.0908f, 1e-4f);
-    ASSERT_NE(bgmap, nullptr);
-    EXPECT_EQ(bgy, 654);
-    EXPECT_EQ(bgxrep, 2);
-    EXPECT_EQ(bgx, 654);
+    EXPECT_EQ(std::vector<int>({bgy, bgxrep, bgx}), std::vector<int>({654, 2, 654}));
     EXPECT_EQ(tilerow(0)[0], sample(0, 0, 0, 0));   // from the first stored row
     EXPECT_EQ(tilerow(653)[653], sample(638, 478, 653, 653));
     EXPECT_EQ(tilerow(300)[100], sample(639 * 100 / 654, 479 * 300 / 654, 100, 300));
 }
 
-TEST_F(Background, HorizonViewStartsAtRow227) {
-    createbg();
+TEST_F(Background, HorizonViewStartsAtRow227AndStopsAtTheTileEnd) {
     transa[5] = 9;
     dobackground();
     EXPECT_EQ(transa[5], 0);
@@ -59,10 +56,17 @@ TEST_F(Background, HorizonViewStartsAtRow227) {
     dobackground();
     EXPECT_TRUE(rowis(pich - 1, tilerow(227) + sx));
     EXPECT_TRUE(pic.guards_intact());
+    pic.fill(untouched);
+    iminv = 1, tarz = 20;   // steeply up: the tile's last shown row comes early
+    dobackground();
+    int k = 0;
+    while (k < pich && yaddar[k][0] != untouched) ++k;
+    EXPECT_EQ(k, 196);
+    EXPECT_TRUE(rowis(k - 1, tilerow(bgy - 2) + sx));
+    for (; k < pich; ++k) EXPECT_EQ(yaddar[k][0], untouched);   // rows past the tile keep their content
 }
 
 TEST_F(Background, WholeTileTurnWrapsASingleByte) {
-    createbg();
     fovx = 3.14159265f;   // (fovx / 2 + pi / 2) * 2 / 2pi = 1: sx = bgx
     dobackground();
     for (int k = 0; k < pich; ++k) {
@@ -72,20 +76,7 @@ TEST_F(Background, WholeTileTurnWrapsASingleByte) {
     EXPECT_TRUE(pic.guards_intact());
 }
 
-TEST_F(Background, RowsPastTheTileKeepTheirContent) {
-    createbg();
-    tarz = 20;   // steeply up: the tile's last shown row comes early
-    dobackground();
-    int k = 0;
-    while (k < pich && yaddar[k][0] != untouched) ++k;
-    EXPECT_EQ(k, 196);
-    EXPECT_TRUE(rowis(k - 1, tilerow(bgy - 2) + 167));
-    for (; k < pich; ++k) EXPECT_EQ(yaddar[k][0], untouched);
-}
-
 TEST_F(Background, PlainColourAndMissingBitmap) {
-    createbg();
-    ASSERT_NE(bgmap, nullptr);
     DibFree(bgmapraw);
     bgmapraw = DibCreate(8, 64, 64);   // only 24-bit bitmaps make a panorama
     createbg();

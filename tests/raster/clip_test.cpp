@@ -10,8 +10,9 @@
 namespace vortella {
 namespace {
 
+using v3 = std::vector<int>;
 struct handed_s {
-    int x[3], y[3], n[3], h[3], tx[3];
+    v3 x, y, n, h, tx;
 };
 std::vector<handed_s> calls;
 
@@ -40,14 +41,16 @@ TEST_F(Clip, InsideTrianglesAreProjectedAndHandedOver) {
     n2 = -7;
     clipt0(record, 0, 0, 0, 10, 2, 1, 8, -4, -2, 16, 33, 44);
     ASSERT_EQ(calls.size(), 3u);
-    for (const handed_s &c : calls) {
-        // x = picw1 + pich1 X / Z, y = pich1 - 1 + pich1 Y / Z
-        EXPECT_EQ(c.x[0], 160); EXPECT_EQ(c.x[1], 185); EXPECT_EQ(c.x[2], 135);
-        EXPECT_EQ(c.y[0], 99); EXPECT_EQ(c.y[1], 111); EXPECT_EQ(c.y[2], 86);
+    for (const handed_s &c : calls) {   // x = picw1 + pich1 X / Z, y = pich1 - 1 + pich1 Y / Z
+        EXPECT_EQ(c.x, v3({160, 185, 135}));
+        EXPECT_EQ(c.y, v3({99, 111, 86}));
     }
-    EXPECT_EQ(calls[0].n[1], 5); EXPECT_EQ(calls[0].h[2], 10); EXPECT_EQ(calls[0].tx[2], 11);
-    EXPECT_EQ(calls[1].n[2], 5); EXPECT_EQ(calls[1].h[1], 4);
-    EXPECT_EQ(calls[2].n[0], 33); EXPECT_EQ(calls[2].h[0], 44); EXPECT_EQ(calls[2].n[1], -7);
+    EXPECT_EQ(calls[0].n, v3({1, 5, 9}));
+    EXPECT_EQ(calls[0].h, v3({2, 6, 10}));
+    EXPECT_EQ(calls[0].tx, v3({3, 7, 11}));
+    EXPECT_EQ(calls[1].n, v3({1, 3, 5}));
+    EXPECT_EQ(calls[1].h, v3({2, 4, 6}));
+    EXPECT_EQ(v3({calls[2].n[0], calls[2].h[0], calls[2].n[1]}), v3({33, 44, -7}));   // n2 untouched
 }
 
 TEST_F(Clip, OnPlaneCases) {
@@ -56,8 +59,7 @@ TEST_F(Clip, OnPlaneCases) {
     clipt2(record, 0, px, 0, pz, 0, 0, 777, 1, 0, 0, 10, 0, 0, 3, 2, 1, 1, 10, 0, 0, 5, 4);
     clipt2(record, 0, 0, ty, tz, 0, 0, 777, 1, 0, 0, 10, 0, 0, 3, 2, 1, 1, 10, 0, 0, 5, 4);
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].x[0], picw_1); EXPECT_EQ(calls[0].tx[0], 777);
-    EXPECT_EQ(calls[1].y[0], 0); EXPECT_EQ(calls[1].tx[0], 777);
+    EXPECT_EQ(v3({calls[0].x[0], calls[0].tx[0], calls[1].y[0], calls[1].tx[0]}), v3({picw_1, 777, 0, 777}));
     // Two outside and one on the plane, or all in it: dropped.
     calls.clear();
     clipt0(record, 0, px, 0, pz, 100, 0, 10, 50, 5, 10, 1, 1);
@@ -67,7 +69,7 @@ TEST_F(Clip, OnPlaneCases) {
     // outside vertex moves onto the plane, the one on it stays.
     clipt2(record, 0, 40, 0, 10, 0, 0, 1000, 0, px, 0, pz, 0, 0, 555, 0, 0, 0, 10, 0, 0, 0, 0);
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].x[0], picw_1); EXPECT_EQ(calls[0].x[1], picw_1); EXPECT_EQ(calls[0].x[2], 160);
+    EXPECT_EQ(calls[0].x, v3({picw_1, picw_1, 160}));
     EXPECT_EQ(calls[0].tx[1], 555);
     EXPECT_TRUE(calls[0].tx[0] > 0 && calls[0].tx[0] < 1000);
 }
@@ -77,15 +79,14 @@ TEST_F(Clip, OneVertexOutsideSplitsIntoTwoSharingAnEdge) {
     ASSERT_EQ(calls.size(), 2u);
     const handed_s &a = calls[0], &b = calls[1];
     // (P13, P12, vertex 3) and then (T, P12, vertex 3).
-    EXPECT_EQ(a.x[0], picw_1); EXPECT_EQ(a.x[1], picw_1); EXPECT_EQ(a.tx[2], 200);
-    EXPECT_EQ(b.x[0], 160); EXPECT_EQ(b.tx[0], 100);
+    EXPECT_EQ(v3({a.x[0], a.x[1], a.tx[2], b.x[0], b.tx[0]}), v3({picw_1, picw_1, 200, 160, 100}));
     for (int i = 1; i < 3; ++i) EXPECT_TRUE(a.x[i] == b.x[i] && a.y[i] == b.y[i] && a.tx[i] == b.tx[i]);
     EXPECT_TRUE(a.tx[0] > 200 && a.tx[0] < 900);   // cut values lie between
     // Crossing the top plane: no row above the top is handed over.
     calls.clear();
     clipt0(record, 0, 0, -30, 10, 3, 1, 10, -3, 2, 10, 0, 0);
     ASSERT_EQ(calls.size(), 2u);
-    for (const handed_s &c : calls) EXPECT_GE(*std::min_element(c.y, c.y + 3), 0);
+    for (const handed_s &c : calls) EXPECT_GE(*std::min_element(c.y.begin(), c.y.end()), 0);
 }
 
 TEST_F(Clip, PieceThroughTheEyeOrBadPlaneIsNotDrawn) {

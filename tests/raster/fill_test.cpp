@@ -69,33 +69,28 @@ TEST_F(Fill, LowerHalfRestartsAtVertexTwo) {
     settri(10, 0, 30, 10, 0, 20);
     n1 = 0, n2 = 100, n3 = 200;
     s08000();
-    EXPECT_EQ(decode(pic.at(30, 10)), 100);
     EXPECT_EQ(row(11), span(5, 30));
-    EXPECT_EQ(decode(pic.at(30, 11)), 100);   // vertex 2's own value
-    EXPECT_EQ(decode(pic.at(5, 11)), 110);    // the long edge goes on
     EXPECT_EQ(row(20), span(0, 3));
-    EXPECT_EQ(decode(pic.at(0, 20)), 200);
-    EXPECT_EQ(decode(pic.at(3, 20)), 190);    // vertex 3 less one step
+    // Vertex 2's own value at its row and the next, the long edge going on,
+    // vertex 3, and vertex 3 less one step.
+    const int shades[] = {decode(pic.at(30, 10)), decode(pic.at(30, 11)), decode(pic.at(5, 11)),
+                          decode(pic.at(0, 20)), decode(pic.at(3, 20))};
+    EXPECT_EQ(std::vector<int>(shades, shades + 5), std::vector<int>({100, 100, 110, 200, 190}));
 }
 
 TEST_F(Fill, TextureOutsideZeroTo16383UsesTheFallback) {
     const uint8_t texelidx = aWinGHalftoneTranslation[1 + 6 * 2 + 36 * 3], red = 249;
     mat->settexel(3, 0, 51, 102, 153);
     mat->settexel(0, 0, 51, 102, 153);
-    for (filler_fn f : {f08100, a08100, f08110, s08100, s08110}) {
-        // Row 1 spans x = 0..2 with tx from vertex 2 to vertex 3.
-        settri(0, 0, 0, 1, 2, 1);
-        tx1 = tx2 = 16383, tx3 = 16385;
-        f();
-        EXPECT_EQ(pic.at(0, 1), texelidx);
-        EXPECT_EQ(pic.at(1, 1), red);
-        settri(0, 0, 0, 1, 2, 1);
-        tx1 = tx2 = -1, tx3 = 1;
-        f();
-        EXPECT_EQ(pic.at(0, 1), red);
-        EXPECT_EQ(pic.at(1, 1), texelidx);
-        tx1 = tx2 = tx3 = 0;
-    }
+    // Row 1 spans x = 0..2 with tx from vertex 2 to vertex 3.
+    const int cases[][4] = {{16383, 16385, texelidx, red}, {-1, 1, red, texelidx}};
+    for (filler_fn f : {f08100, a08100, f08110, s08100, s08110})
+        for (const auto &c : cases) {
+            settri(0, 0, 0, 1, 2, 1);
+            tx1 = tx2 = c[0], tx3 = c[1];
+            f();
+            EXPECT_EQ(span(pic.at(0, 1), pic.at(1, 1)), span(c[2], c[3])) << c[0];
+        }
 }
 
 TEST_F(Fill, FlatLongSpansEqualPerPixelDithering) {
