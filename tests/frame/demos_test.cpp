@@ -23,8 +23,7 @@ TEST_F(Demos, TogetherTheyShowEveryRenderTypeAndFeature) {
     std::vector<uint8_t> bits(size_t(picw) * pich);
     picbuild(bits.data());
     Orientation = -1;
-    std::set<int> types, fillers_seen;
-    std::set<int> backgrounds;
+    std::set<int> types, backgrounds;
     bool merged = false, rotates = false, pans = false;
     for (int d = 0; d < demo_scene_count; ++d) {
         SCOPED_TRACE(demo_scenes[d].name);

@@ -77,33 +77,25 @@ TEST(InterTri, FirstCrossingDecides) {
 // spread over the given screen box at the given depths.
 mem_render_entry_s cand(float vzmin, float vzmax, int x0, int x1, float height = 0) {
     mem_render_entry_s e{};
-    e.vzmin = vzmin;
-    e.vzmax = vzmax;
-    e.sxmin = x0;
-    e.sxmax = x1;
-    e.symin = 0;
-    e.symax = 100;
-    e.ux1 = 0, e.uy1 = 0, e.uz1 = height;
-    e.ux2 = 1, e.uy2 = 0, e.uz2 = height;
-    e.ux3 = 0, e.uy3 = 1, e.uz3 = height;
-    e.wnz = 1;
-    e.xpx = height;
-    e.sx1 = x0, e.sy1 = 0, e.vz1 = vzmin;
-    e.sx2 = x1, e.sy2 = 0, e.vz2 = vzmax;
-    e.sx3 = x0, e.sy3 = 100, e.vz3 = vzmin;
+    e.vzmin = vzmin, e.vzmax = vzmax, e.sxmin = x0, e.sxmax = x1, e.symin = 0, e.symax = 100;
+    e.uz1 = e.uz2 = e.uz3 = e.xpx = height, e.ux2 = e.uy3 = 1, e.wnz = 1;
+    e.sx1 = x0, e.sy1 = 0, e.vz1 = vzmin, e.sx2 = x1, e.sy2 = 0, e.vz2 = vzmax, e.sx3 = x0, e.sy3 = 100, e.vz3 = vzmin;
     return e;
 }
 
-mem_render_entry_s *chain(std::vector<mem_render_entry_s> &v) {
-    for (size_t i = 0; i + 1 < v.size(); ++i) v[i].next_entry = &v[i + 1];
-    return &v[0];
+// Chains b before e and returns which of them mergepick takes: 0 or 1.
+int pick(mem_render_entry_s b, mem_render_entry_s e) {
+    b.next_entry = &e;
+    const mem_render_entry_s *p = mergepick(&b);
+    return p == &b ? 0 : p == &e ? 1 : -1;
 }
 
 TEST(MergePick, FartherAndExhaustedEntries) {
-    std::vector<mem_render_entry_s> v = {cand(1, 2, 0, 10), cand(5, 6, 200, 210), cand(-700, -666, 0, 10)};
-    v[2].vzmax = -666.0f;
+    // The last one is exhausted (vzmax -666).
+    mem_render_entry_s v[] = {cand(1, 2, 0, 10), cand(5, 6, 200, 210), cand(-700, -666, 0, 10)};
+    v[0].next_entry = &v[1], v[1].next_entry = &v[2];
     // Within a factor of 10 and wholly farther: taken without overlap tests.
-    EXPECT_EQ(mergepick(chain(v)), &v[1]);
+    EXPECT_EQ(mergepick(&v[0]), &v[1]);
     v[1].vzmax = -666.0f;
     EXPECT_EQ(mergepick(&v[0]), &v[0]);
     v[0].vzmax = -666.0f;
@@ -111,45 +103,33 @@ TEST(MergePick, FartherAndExhaustedEntries) {
 }
 
 TEST(MergePick, IdenticalRangesGoByTheCentreAndKeepTheFirst) {
-    std::vector<mem_render_entry_s> v = {cand(1, 3, 0, 50), cand(1, 3, 0, 50)};
-    EXPECT_EQ(mergepick(chain(v)), &v[0]);
+    EXPECT_EQ(pick(cand(1, 3, 0, 50), cand(1, 3, 0, 50)), 0);
     // Same extent, farther centre, screen boxes apart: centre rule.
-    std::vector<mem_render_entry_s> w = {cand(1, 3, 0, 50), cand(1.5f, 3.5f, 100, 150)};
-    EXPECT_EQ(mergepick(chain(w)), &w[1]);
+    EXPECT_EQ(pick(cand(1, 3, 0, 50), cand(1.5f, 3.5f, 100, 150)), 1);
 }
 
 TEST(MergePick, ZeroExtentTriangleTakesTheEnlargedPath) {
     // B flat in depth (sd = 0), E with extent: 10 x 0 < dz, so path A. The
     // enlarged intervals overlap; E's extent is the larger, so B's vertices
     // against E's plane decide: B lies above E's plane (in front) → take E.
-    mem_render_entry_s b = cand(2, 2, 0, 50, 1.0f);
     mem_render_entry_s e = cand(1, 3, 10, 60, 0.0f);
-    e.symin = 10;
-    e.symax = 90;
-    b.next_entry = &e;
-    EXPECT_EQ(mergepick(&b), &e);
+    e.symin = 10, e.symax = 90;
+    EXPECT_EQ(pick(cand(2, 2, 0, 50, 1.0f), e), 1);
     // B below E's plane: keep B.
-    b = cand(2, 2, 0, 50, -1.0f);
-    b.next_entry = &e;
-    EXPECT_EQ(mergepick(&b), &b);
+    EXPECT_EQ(pick(cand(2, 2, 0, 50, -1.0f), e), 0);
 }
 
 TEST(MergePick, PlaneSidesSettleOverlappingTriangles) {
     // Path B, overlapping depth ranges and boxes, no edge crossing, E's
     // triangle inside B's on screen (identical intervals would not count as
     // overlapping, so the boxes differ): B above E's plane → E painted first.
-    mem_render_entry_s b = cand(1, 3, 0, 100, 1.0f);
     mem_render_entry_s e = cand(1.5f, 2.5f, 10, 40, 0.0f);
-    e.symin = 10;
-    e.symax = 40;
+    e.symin = 10, e.symax = 40;
     // No edge parallel to an axis, so no crossing is found with B's edges.
     e.sx1 = 10, e.sy1 = 10, e.sx2 = 30, e.sy2 = 12, e.sx3 = 12, e.sy3 = 30;
-    b.next_entry = &e;
-    EXPECT_EQ(mergepick(&b), &e);
+    EXPECT_EQ(pick(cand(1, 3, 0, 100, 1.0f), e), 1);
     // B below E's plane (no vertex in front): B stays first.
-    b = cand(1, 3, 0, 100, -1.0f);
-    b.next_entry = &e;
-    EXPECT_EQ(mergepick(&b), &b);
+    EXPECT_EQ(pick(cand(1, 3, 0, 100, -1.0f), e), 0);
 }
 
 // Vertices near or behind the view plane project to positions at the int
@@ -165,8 +145,7 @@ TEST(MergePick, ScreenPositionsAtTheIntLimits) {
     mem_render_entry_s e = cand(1, 3, INT_MIN + 10, INT_MAX - 10, 0.0f);
     b.symin = INT_MIN, b.symax = INT_MAX;
     e.symin = INT_MIN + 10, e.symax = INT_MAX - 10;
-    b.next_entry = &e;
-    EXPECT_EQ(mergepick(&b), &e);
+    EXPECT_EQ(pick(b, e), 1);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <vector>
 
 #include "authoring/primitives.h"
@@ -59,14 +58,10 @@ geometry_desc square(int no, int tex, float at, float x0, float x1, float z0, fl
 scene_desc facing(uint8_t r, uint8_t g, uint8_t b) {
     scene_desc s;
     material_desc m;
-    m.texture_no = 1;
-    m.red = r, m.green = g, m.blue = b;
-    m.ambient = 2;
-    m.diffuse = 0;
+    m.texture_no = 1, m.red = r, m.green = g, m.blue = b, m.ambient = 2, m.diffuse = 0;
     s.add(m);
     camera_desc c;
-    c.x = 0, c.y = -4, c.z = 0;   // a unit is about 9 pixels at the origin
-    c.foc_len = 1;
+    c.x = 0, c.y = -4, c.z = 0, c.foc_len = 1;   // a unit is about 9 pixels at the origin
     s.add(c);
     s.add(light_desc{0, -pi / 2});   // L = (0, -1, 0): full light on faces turned to -y
     s.add(scene_settings_desc{});
@@ -80,23 +75,15 @@ TEST_F(Frame, OneFlatTriangleOnThePlainBackground) {
     g.triangles.pop_back();   // one triangle: lower right half of the square
     for (auto &d : g.ddh) d = {0};
     s.add(g);
-    instance_desc in;
-    in.inst_no = 1;
-    in.geoms = {1};
-    s.add(in);
+    s.add(test::drawn({1}));
     ASSERT_EQ(load(s), 0) << readerr;
     render();
     // Fully lit: the shading table's last row gives the colour itself.
     int inside = 0;
     for (int y = 0; y < pich; ++y)
-        for (int x = 0; x < picw; ++x) {
-            const uint8_t p = px(x, y);
-            if (p == halftone_at(200, 100, 50, x, y)) {
-                ++inside;
-            } else {
-                ASSERT_EQ(p, halftone_at(40, 0, 0, x, y)) << x << "," << y;
-            }
-        }
+        for (int x = 0; x < picw; ++x)
+            if (px(x, y) == halftone_at(200, 100, 50, x, y)) ++inside;
+            else ASSERT_EQ(px(x, y), halftone_at(40, 0, 0, x, y)) << x << "," << y;
     EXPECT_GT(inside, 100);
     EXPECT_EQ(px(picw / 2 + 3, pich / 2 + 3), halftone_at(200, 100, 50, picw / 2 + 3, pich / 2 + 3));
     EXPECT_EQ(px(0, 0), halftone_at(40, 0, 0, 0, 0));
@@ -107,17 +94,12 @@ TEST_F(Frame, NothingButBackgroundWhenNothingCanBeSeen) {
     scene_desc s = facing(255, 0, 0);
     s.add(square(1, 1, -20, -1, 1, -1, 1));  // behind the camera (y = -4)
     s.add(square(2, 1, 0, 40, 42, -1, 1));   // far off to the right
-    geometry_desc line = square(3, 1, 0, -1, 1, 0, 0);   // collinear: no area
-    s.add(line);
+    s.add(square(3, 1, 0, -1, 1, 0, 0));     // collinear: no area
     // Edge-on: the plane z = 0 holds the camera.
-    geometry_desc edge = square(4, 1, 0, -1, 1, -1, 1);
+    geometry_desc &edge = s.add(square(4, 1, 0, -1, 1, -1, 1));
     edge.points = {{-1, -1, 0, 0, 0, 0}, {1, -1, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}, {-1, 1, 0, 0, 0, 0}};
     edge.triangles = {{0, 1, 2, 0, 0, 1}, {0, 2, 3, 0, 0, 1}};
-    s.add(edge);
-    instance_desc in;
-    in.inst_no = 1;
-    in.geoms = {1, 2, 3, 4};
-    s.add(in);
+    s.add(test::drawn({1, 2, 3, 4}));
     ASSERT_EQ(load(s), 0) << readerr;
     render();
     const std::vector<uint8_t> seen = bits;
@@ -135,46 +117,32 @@ void twosquares(scene_desc &s, bool rednear) {
     s.add(red);
     s.add(blue);
     material_desc b = s.objects[0].material;
-    b.texture_no = 2;
-    b.red = 0;
-    b.blue = 255;
+    b.texture_no = 2, b.red = 0, b.blue = 255;
     s.add(b);
-    instance_desc in;
-    in.inst_no = 1;
-    in.rend_mode = 10;
-    in.geoms = {1, 2};
-    s.add(in);
+    s.add(test::drawn({1, 2}, 10));
 }
 
+// Either square nearer; or the red one turned around so that it faces away
+// entirely and takes no part in its group.
 TEST_F(Frame, OverlappingSquaresShowTheNearerOne) {
-    for (bool rednear : {true, false}) {
-        SCOPED_TRACE(rednear);
+    const std::vector<uint8_t> bg = backgroundonly();
+    enum { rednear, bluenear, redaway };
+    for (int c : {rednear, bluenear, redaway}) {
+        SCOPED_TRACE(c);
         scene_desc s = facing(255, 0, 0);
-        twosquares(s, rednear);
+        twosquares(s, c != bluenear);
+        if (c == redaway)
+            for (auto &t : s.objects[4].geometry.triangles) std::swap(t.pt2, t.pt3);
         ASSERT_EQ(load(s), 0) << readerr;
         render();
         const int cx = picw / 2, cy = pich / 2;
         // Pure colours lie on the cube: no dithering.
         const uint8_t red = halftone_at(255, 0, 0, 0, 0), blue = halftone_at(0, 0, 255, 0, 0);
-        EXPECT_EQ(px(cx, cy), rednear ? red : blue);
-        EXPECT_EQ(px(cx - 12, cy), red);
+        EXPECT_EQ(px(cx, cy), c == rednear ? red : blue);
+        EXPECT_EQ(px(cx - 12, cy), c == redaway ? bg[size_t(cy) * picw + cx - 12] : red);
         EXPECT_EQ(px(cx + 12, cy), blue);
-        deletefilestruct();
         deleterenlstruct();
     }
-}
-
-TEST_F(Frame, AnEntryFacingAwayTakesNoPartInItsGroup) {
-    const std::vector<uint8_t> bg = backgroundonly();
-    scene_desc s = facing(255, 0, 0);
-    twosquares(s, true);
-    // Turn the red square's triangles around: it faces away entirely.
-    for (auto &t : s.objects[4].geometry.triangles) std::swap(t.pt2, t.pt3);
-    ASSERT_EQ(load(s), 0) << readerr;
-    render();
-    const int cx = picw / 2, cy = pich / 2;
-    EXPECT_EQ(px(cx, cy), halftone_at(0, 0, 255, 0, 0));
-    EXPECT_EQ(px(cx - 12, cy), bg[size_t(cy) * picw + cx - 12]);
 }
 
 TEST(PickFiller, ByRenderTypeAndValues) {
@@ -208,75 +176,50 @@ TEST(PickFiller, ByRenderTypeAndValues) {
     EXPECT_EQ(pickfiller(105, false), nullptr);
 }
 
-// Builds the render list of a loaded scene and returns its first entry.
-mem_render_entry_s *firstentry() {
-    rendlist();
-    return reapbase;
+// A spherically mapped sphere of radius 1 at the origin, 4 rings and 8
+// segments, seen from (cx, cy, cz).
+scene_desc mappedsphere(float cx, float cy, float cz) {
+    scene_desc s;
+    material_desc m;
+    m.texture_no = 1, m.map_type = 2, m.map_no = 1;
+    s.add(m);
+    s.add(map_desc{"m.bmp", 1});
+    s.add(make_sphere(1, 1, 0, 0, 0, 1, 4, 8));
+    s.add(test::drawn({1}));
+    camera_desc c;
+    c.x = cx, c.y = cy, c.z = cz;
+    s.add(c);
+    return s;
 }
 
 TEST_F(Frame, SphericalPolesAndTheSeam) {
-    std::filesystem::create_directories(dir.file("maps"));
-    const uint8_t a[3] = {1, 2, 3};
-    std::string err;
-    ASSERT_TRUE(write_bmp24(make_checker(8, 8, 1, a, a), dir.file("m.bmp"), &err));
+    test::writemap(dir.file("m.bmp"), 8, 8);
     for (bool above : {true, false}) {
         SCOPED_TRACE(above);
-        scene_desc s;
-        material_desc m;
-        m.texture_no = 1;
-        m.map_type = 2;
-        m.map_no = 1;
-        s.add(m);
-        s.add(map_desc{"m.bmp", 1});
-        const int segs = 8;
-        s.add(make_sphere(1, 1, 0, 0, 0, 1, 4, segs));
-        instance_desc in;
-        in.inst_no = 1;
-        in.geoms = {1};
-        s.add(in);
-        camera_desc c;
-        c.x = 0.5f, c.y = -6, c.z = above ? 6 : -6;
-        s.add(c);
-        ASSERT_EQ(load(s), 0) << readerr;
-        mem_render_entry_s *e = firstentry();
+        ASSERT_EQ(load(mappedsphere(0.5f, -6, above ? 6 : -6)), 0) << readerr;
+        rendlist();
+        mem_render_entry_s *e = reapbase;
         ASSERT_NE(e, nullptr);
         ASSERT_EQ(e->type, 120);
         loadmat(e);
         // The cap triangles around azimuth pi: their ring vertices map near
         // 5461, so the seam rule leaves the pole's value alone.
-        // Triangles: north cap, two bands of 2 x segs, south cap; the pole
-        // is vertex 1 of every cap triangle.
-        const int cap = above ? segs / 2 : segs + 4 * segs + segs / 2;
-        ASSERT_TRUE(prepare(e, cap));
+        // Triangles: north cap, two bands of 2 x 8, south cap; the pole is
+        // vertex 1 of every cap triangle.
+        ASSERT_TRUE(prepare(e, above ? 4 : 8 + 4 * 8 + 4));
         EXPECT_EQ(stx1, 5461);
         EXPECT_EQ(sty1, above ? 5460 : 0);
         deletefilestruct();
         deleterenlstruct();
     }
     // A triangle across azimuth 0: the small values are moved up a turn.
-    scene_desc s;
-    material_desc m;
-    m.texture_no = 1;
-    m.map_type = 2;
-    m.map_no = 1;
-    s.add(m);
-    s.add(map_desc{"m.bmp", 1});
-    s.add(make_sphere(1, 1, 0, 0, 0, 1, 4, 8));
-    instance_desc in;
-    in.inst_no = 1;
-    in.geoms = {1};
-    s.add(in);
-    camera_desc c;
-    c.x = 6, c.y = -0.5f, c.z = 1;
-    s.add(c);
-    ASSERT_EQ(load(s), 0) << readerr;
-    mem_render_entry_s *e = firstentry();
-    loadmat(e);
+    ASSERT_EQ(load(mappedsphere(6, -0.5f, 1)), 0) << readerr;
+    rendlist();
+    loadmat(reapbase);
     // Band triangle at ring 1, segment 7: azimuths 7/8 and 8/8 of a turn.
-    ASSERT_TRUE(prepare(e, 8 + 2 * 7));
-    const int lo = std::min({stx1, stx2, stx3}), hi = std::max({stx1, stx2, stx3});
-    EXPECT_LE(hi - lo, 5461);
-    EXPECT_EQ(hi, 10922);   // azimuth 0 counted as a full turn
+    ASSERT_TRUE(prepare(reapbase, 8 + 2 * 7));
+    EXPECT_LE(std::max({stx1, stx2, stx3}) - std::min({stx1, stx2, stx3}), 5461);
+    EXPECT_EQ(std::max({stx1, stx2, stx3}), 10922);   // azimuth 0 counted as a full turn
 }
 
 TEST_F(Frame, TransparencyOnAFlatObjectMapsToColumnZero) {
@@ -285,22 +228,17 @@ TEST_F(Frame, TransparencyOnAFlatObjectMapsToColumnZero) {
     s.add(square(1, 1, 0, 0, 0, -1, 1));   // xmin = xmax: a square edge-on in x...
     s.objects.back().geometry.points = {{0, -1, -1, 0, 0, 0}, {0, 1, -1, 0, 0, 0}, {0, 1, 1, 0, 0, 0}, {0, -1, 1, 0, 0, 0}};
     s.objects.back().geometry.triangles = {{0, 2, 1, -1, 0, 0}, {0, 3, 2, -1, 0, 0}};
-    instance_desc in;
-    in.inst_no = 1;
-    in.geoms = {1};
-    s.add(in);
-    s.objects[1].camera.x = -10;   // ...seen from -x
-    s.objects[1].camera.y = 0.5f;
+    s.add(test::drawn({1}));
+    s.objects[1].camera.x = -10, s.objects[1].camera.y = 0.5f;   // ...seen from -x
     ASSERT_EQ(load(s), 0) << readerr;
-    mem_render_entry_s *e = firstentry();
+    rendlist();   // builds the render list; reapbase is its first entry
+    mem_render_entry_s *e = reapbase;
     ASSERT_NE(e, nullptr);
     ASSERT_EQ(e->type, 50);
     loadmat(e);
     EXPECT_EQ(tmapfacx, 16383.0f);
     ASSERT_TRUE(prepare(e, 0));
-    EXPECT_EQ(stx1, 0);
-    EXPECT_EQ(stx2, 0);
-    EXPECT_EQ(stx3, 0);
+    EXPECT_EQ((std::vector<int>{stx1, stx2, stx3}), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(std::max({sty1, sty2, sty3}), 16383);
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "authoring/primitives.h"
 #include "scene/gmem.h"
@@ -34,6 +35,21 @@ std::vector<uint8_t> readbytes(const std::string &path) {
 void writebytes(const std::string &path, const std::vector<uint8_t> &b) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char *>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+void writemap(const std::string &path, int w, int h) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const uint8_t a[3] = {250, 250, 250}, b[3] = {10, 80, 160};
+    std::string err;
+    if (!write_bmp24(make_checker(w, h, 2, a, b), path, &err)) ADD_FAILURE() << err;
+}
+
+instance_desc drawn(std::vector<int> geoms, int rend_mode) {
+    instance_desc i;
+    i.inst_no = 1;
+    i.geoms = std::move(geoms);
+    i.rend_mode = rend_mode;
+    return i;
 }
 
 void store_test::SetUp() {

@@ -25,6 +25,12 @@ struct tempdir {
 std::vector<uint8_t> readbytes(const std::string &path);
 void writebytes(const std::string &path, const std::vector<uint8_t> &b);
 
+// Writes a w x h two-colour checkerboard BMP to `path`, making its folder.
+void writemap(const std::string &path, int w, int h);
+
+// A drawn instance numbered 1 of the given geometries.
+instance_desc drawn(std::vector<int> geoms, int rend_mode = 0);
+
 // Installs a headless platform backend, and at the end frees the store,
 // the render list and the background bitmap and checks that no bitmap block
 // was left behind.
