@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "scene/records.h"
 
@@ -264,11 +265,14 @@ void object(out &o, const object_desc &d) {
     }
 }
 
+// `v` may be an object of the same scene (a copy of an earlier geometry):
+// it is copied before the vector grows and moves.
 template <class T>
 T &append(std::vector<object_desc> &objs, int type, T object_desc::*member, const T &v) {
+    T copy = v;
     objs.emplace_back();
     objs.back().type = type;
-    objs.back().*member = v;
+    objs.back().*member = std::move(copy);
     return objs.back().*member;
 }
 
