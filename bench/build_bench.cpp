@@ -17,52 +17,20 @@
 namespace vortella {
 namespace {
 
-void merge(geometry_desc &a, const geometry_desc &b) {
-    const int base = static_cast<int>(a.points.size());
-    a.points.insert(a.points.end(), b.points.begin(), b.points.end());
-    for (trianglef_s t : b.triangles) {
-        t.pt1 += base, t.pt2 += base, t.pt3 += base;
-        a.triangles.push_back(t);
-    }
-}
-
 // Three linked tori, 6 r s triangles.
 geometry_desc chain(int r, int s) {
     geometry_desc g = make_torus(1, 1, 0, 0, 0, 2.0f, 0.4f, r, s, 0);
-    merge(g, make_torus(1, 1, 2.8f, 0, 0, 2.0f, 0.4f, r, s, 1.5707963f));
-    merge(g, make_torus(1, 1, 5.6f, 0, 0, 2.0f, 0.4f, r, s, 0));
+    test::merge(g, make_torus(1, 1, 2.8f, 0, 0, 2.0f, 0.4f, r, s, 1.5707963f));
+    test::merge(g, make_torus(1, 1, 5.6f, 0, 0, 2.0f, 0.4f, r, s, 0));
     return g;
 }
 
-// Three square links of four bars each.
-geometry_desc links() {
-    geometry_desc g;
-    for (int l = 0; l < 3; ++l) {
-        const float cx = l * 2.6f;
-        const bool upright = l & 1;
-        const float s = upright ? 0 : 1.5f, u = upright ? 1.5f : 0;
-        merge(g, make_box(1, 1, cx, -s, -u, 1.8f, 0.2f, 0.2f));
-        merge(g, make_box(1, 1, cx, s, u, 1.8f, 0.2f, 0.2f));
-        merge(g, make_box(1, 1, cx - 1.6f, 0, 0, 0.2f, upright ? 0.2f : 1.3f, upright ? 1.3f : 0.2f));
-        merge(g, make_box(1, 1, cx + 1.6f, 0, 0, 0.2f, upright ? 0.2f : 1.3f, upright ? 1.3f : 0.2f));
-    }
-    return g;
-}
-
-// A table on a floor slab, and blocks of different heights on a slab.
-geometry_desc table() {
-    geometry_desc g = make_box(1, 1, 0, 0, 1, 2, 1, 0.1f);
-    for (int i = 0; i < 4; ++i)
-        merge(g, make_box(1, 1, (i & 1) ? 1.8f : -1.8f, (i & 2) ? 0.8f : -0.8f, 0.45f, 0.1f, 0.1f, 0.45f));
-    merge(g, make_box(1, 1, 0, 0, -0.05f, 3, 2, 0.05f));
-    return g;
-}
-
+// Blocks of different heights on a slab.
 geometry_desc blocks() {
     geometry_desc g = make_box(1, 1, 0, 0, -0.1f, 4, 4, 0.1f);
     for (int i = 0; i < 12; ++i) {
         const float h = 0.3f + 0.1f * float((i * 7) % 11);
-        merge(g, make_box(1, 1, (i % 4) * 2.0f - 3, (i / 4) * 2.4f - 2.4f, h, 0.3f + 0.05f * (i % 5), 0.5f, h));
+        test::merge(g, make_box(1, 1, (i % 4) * 2.0f - 3, (i / 4) * 2.4f - 2.4f, h, 0.3f + 0.05f * (i % 5), 0.5f, h));
     }
     return g;
 }
@@ -131,8 +99,8 @@ void visibility_of(benchmark::State &state, geometry_desc g) {
     state.counters["plain_pct"] = 100 * p.share();
     state.counters["repaired_pct"] = 100 * v.share();
 }
-BENCHMARK_CAPTURE(visibility_of, links, links())->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(visibility_of, table, table())->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(visibility_of, links, test::bar_links())->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(visibility_of, table, test::table_on_slab())->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(visibility_of, blocks, blocks())->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(visibility_of, torus_chain, chain(36, 12))->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(visibility_of, coarse_chain, chain(8, 3))->Iterations(1)->Unit(benchmark::kMillisecond);

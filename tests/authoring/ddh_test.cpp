@@ -13,16 +13,6 @@
 namespace vortella {
 namespace {
 
-// Appends the points and triangles of `b` to `a`.
-void merge(geometry_desc &a, const geometry_desc &b) {
-    const int base = static_cast<int>(a.points.size());
-    a.points.insert(a.points.end(), b.points.begin(), b.points.end());
-    for (trianglef_s t : b.triangles) {
-        t.pt1 += base, t.pt2 += base, t.pt3 += base;
-        a.triangles.push_back(t);
-    }
-}
-
 // A square of side s centred at (cx, cy, z), facing up (+z), two triangles.
 geometry_desc square(float cx, float cy, float z, float s) {
     geometry_desc g;
@@ -37,34 +27,9 @@ int position(const std::vector<int> &order, int t) {
     return static_cast<int>(std::find(order.begin(), order.end(), t) - order.begin());
 }
 
-// Interlocking rings as one geometry: three square links of a chain along
-// x, each made of four bars, each through the hole of the next, none
-// touching another. Long bars fool a sort by centres.
-geometry_desc chain() {
-    geometry_desc g;
-    for (int l = 0; l < 3; ++l) {
-        const float cx = l * 2.6f;
-        const bool upright = l & 1;
-        const float s = upright ? 0 : 1.5f, u = upright ? 1.5f : 0;
-        merge(g, make_box(1, 1, cx, -s, -u, 1.8f, 0.2f, 0.2f));
-        merge(g, make_box(1, 1, cx, s, u, 1.8f, 0.2f, 0.2f));
-        merge(g, make_box(1, 1, cx - 1.6f, 0, 0, 0.2f, upright ? 0.2f : 1.3f, upright ? 1.3f : 0.2f));
-        merge(g, make_box(1, 1, cx + 1.6f, 0, 0, 0.2f, upright ? 0.2f : 1.3f, upright ? 1.3f : 0.2f));
-    }
-    return g;
-}
-
-// A table: a top on four legs, over a floor slab.
-geometry_desc table() {
-    geometry_desc g = make_box(1, 1, 0, 0, 1, 2, 1, 0.1f);
-    for (int i = 0; i < 4; ++i) merge(g, make_box(1, 1, (i & 1) ? 1.8f : -1.8f, (i & 2) ? 0.8f : -0.8f, 0.45f, 0.1f, 0.1f, 0.45f));
-    merge(g, make_box(1, 1, 0, 0, -0.05f, 3, 2, 0.05f));
-    return g;
-}
-
 TEST(DepthTables, ParallelSquaresPaintTheLowerFirstFromAbove) {
     geometry_desc g = square(0, 0, 1, 2);
-    merge(g, square(0.3f, 0.2f, 0, 2));
+    test::merge(g, square(0.3f, 0.2f, 0, 2));
     build_ddh(g);
     for (int k = 0; k < 32; ++k) {
         if (ddhvdir[k][2] <= 0) continue;
@@ -79,7 +44,7 @@ TEST(DepthTables, PlaneTestsRepairWhatTheCentreSortGetsWrong) {
     // the floor's centre is nearer than the tile's, but the tile lies in
     // front of the floor's plane, so the floor must be painted first.
     geometry_desc g = square(0, 0, 0, 10);
-    merge(g, square(0, 4, 0.1f, 1));
+    test::merge(g, square(0, 4, 0.1f, 1));
     const double d[3] = {0, -0.8, 0.6};
     geometry_desc plain = g;
     build_ddh_sorted(plain);
@@ -103,7 +68,7 @@ TEST(DepthTables, ClosedConvexShapesAreExact) {
 }
 
 TEST(DepthTables, InterlockingRingsAndATableBeatTheCentreSort) {
-    for (geometry_desc g : {chain(), table()}) {
+    for (geometry_desc g : {test::bar_links(), test::table_on_slab()}) {
         geometry_desc plain = g;
         build_ddh_sorted(plain);
         build_ddh(g);
@@ -115,7 +80,7 @@ TEST(DepthTables, InterlockingRingsAndATableBeatTheCentreSort) {
 }
 
 TEST(DepthTables, SameTablesOnAnyThreadCountAndDegenerateTrianglesLeftOut) {
-    geometry_desc g = chain();
+    geometry_desc g = test::bar_links();
     g.triangles.push_back({0, 0, 5, 0, 0, 1});   // two corners at one place
     geometry_desc h = g;
     build_ddh(g, 1);

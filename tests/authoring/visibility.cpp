@@ -1,5 +1,7 @@
 #include "authoring/visibility.h"
 
+#include "authoring/primitives.h"
+
 #include <cmath>
 #include <algorithm>
 #include <random>
@@ -140,6 +142,37 @@ visibility measure_visibility(const geometry_desc &g, int per_class, unsigned se
     camx = saved[0], camy = saved[1], camz = saved[2], tarx = saved[3], tary = saved[4], tarz = saved[5];
     focl = saved[6];
     return r;
+}
+
+void merge(geometry_desc &a, const geometry_desc &b) {
+    const int base = static_cast<int>(a.points.size());
+    a.points.insert(a.points.end(), b.points.begin(), b.points.end());
+    for (trianglef_s t : b.triangles) {
+        t.pt1 += base, t.pt2 += base, t.pt3 += base;
+        a.triangles.push_back(t);
+    }
+}
+
+geometry_desc bar_links() {
+    geometry_desc g;
+    for (int l = 0; l < 3; ++l) {
+        const float cx = l * 2.6f;
+        const bool upright = l & 1;
+        const float s = upright ? 0 : 1.5f, u = upright ? 1.5f : 0;
+        merge(g, make_box(1, 1, cx, -s, -u, 1.8f, 0.2f, 0.2f));
+        merge(g, make_box(1, 1, cx, s, u, 1.8f, 0.2f, 0.2f));
+        merge(g, make_box(1, 1, cx - 1.6f, 0, 0, 0.2f, upright ? 0.2f : 1.3f, upright ? 1.3f : 0.2f));
+        merge(g, make_box(1, 1, cx + 1.6f, 0, 0, 0.2f, upright ? 0.2f : 1.3f, upright ? 1.3f : 0.2f));
+    }
+    return g;
+}
+
+geometry_desc table_on_slab() {
+    geometry_desc g = make_box(1, 1, 0, 0, 1, 2, 1, 0.1f);
+    for (int i = 0; i < 4; ++i)
+        merge(g, make_box(1, 1, (i & 1) ? 1.8f : -1.8f, (i & 2) ? 0.8f : -0.8f, 0.45f, 0.1f, 0.1f, 0.45f));
+    merge(g, make_box(1, 1, 0, 0, -0.05f, 3, 2, 0.05f));
+    return g;
 }
 
 }  // namespace vortella::test

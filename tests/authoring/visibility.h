@@ -22,4 +22,14 @@ struct visibility {
 // w x h picture. Deterministic for a given seed.
 visibility measure_visibility(const geometry_desc &g, int per_class, unsigned seed, int w = 192, int h = 144);
 
+// Models whose right order a sort by centres gets wrong, measured by the
+// tests and the benchmark alike.
+// Appends the points and triangles of `b` to `a`.
+void merge(geometry_desc &a, const geometry_desc &b);
+// Three square links of a chain along x, four bars each, each through the
+// hole of the next, none touching another: long bars fool a sort by centres.
+geometry_desc bar_links();
+// A table, a top on four legs, over a floor slab.
+geometry_desc table_on_slab();
+
 }  // namespace vortella::test
