@@ -1,10 +1,19 @@
 #include "authoring/import.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <numeric>
+#include <type_traits>
 #include <unordered_map>
 
 #include <assimp/Importer.hpp>
@@ -44,6 +53,9 @@ void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, mode
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const aiFace &face = mesh->mFaces[f];
             if (face.mNumIndices != 3) continue;
+            if (face.mIndices[0] >= mesh->mNumVertices || face.mIndices[1] >= mesh->mNumVertices ||
+                face.mIndices[2] >= mesh->mNumVertices)
+                continue;   // the library does not check what a damaged file names
             m.triangles.push_back({idx[face.mIndices[0]], idx[face.mIndices[1]], idx[face.mIndices[2]]});
             m.material.push_back(static_cast<int>(mesh->mMaterialIndex));
             for (int c = 0; c < 3; ++c) {
@@ -60,14 +72,29 @@ void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, mode
     for (unsigned c = 0; c < node->mNumChildren; ++c) walk(sc, node->mChildren[c], tr, m, weld);
 }
 
+// A PLY file (by its first line) whose first 64 KiB hold no "end_header".
+bool unterminated_ply(const std::string &head) {
+    if (head.size() < 4 || head.compare(0, 3, "ply") != 0 || (head[3] != '\n' && head[3] != '\r')) return false;
+    return head.find("end_header") == std::string::npos;
+}
+
 }  // namespace
 
-bool load_model(const std::string &path, model_mesh &m, std::string *err) {
+bool read_model(const std::string &path, model_mesh &m, std::string *err) {
     m = model_mesh{};
     {
         std::ifstream f(path, std::ios::binary);
         if (!f) {
             if (err) *err = path + ": cannot open";
+            return false;
+        }
+        // The import library's PLY reader loops for ever on a header that
+        // never ends; such a file is refused before it gets there.
+        std::string head(65536, '\0');
+        f.read(&head[0], static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<size_t>(f.gcount()));
+        if (unterminated_ply(head)) {
+            if (err) *err = path + ": damaged PLY file: its header has no end_header line";
             return false;
         }
     }
@@ -304,6 +331,196 @@ std::vector<geometry_desc> make_geometries(const model_mesh &m, int material, co
     }
     cut(m, std::move(tris), std::move(cn), o, out);
     return out;
+}
+
+
+// ---------------------------------------------------------------------------
+// Import in a child process
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct packer {
+    std::vector<uint8_t> b;
+    template <class T> void pod(const T &v) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        const auto *p = reinterpret_cast<const uint8_t *>(&v);
+        b.insert(b.end(), p, p + sizeof v);
+    }
+    template <class T> void vec(const std::vector<T> &v) {
+        pod(static_cast<uint64_t>(v.size()));
+        for (const T &x : v) pod(x);
+    }
+    void str(const std::string &s) { vec(std::vector<char>(s.begin(), s.end())); }
+};
+
+struct unpacker {
+    const std::vector<uint8_t> &b;
+    size_t at = 0;
+    bool ok = true;
+    template <class T> void pod(T &v) {
+        if (!ok || b.size() - at < sizeof v) {
+            ok = false;
+            return;
+        }
+        std::memcpy(&v, b.data() + at, sizeof v);
+        at += sizeof v;
+    }
+    // The count is checked against the bytes left before anything is
+    // allocated, so a damaged count cannot ask for gigabytes.
+    template <class T> void vec(std::vector<T> &v) {
+        uint64_t n = 0;
+        pod(n);
+        if (!ok || n > (b.size() - at) / sizeof(T)) {
+            ok = false;
+            return;
+        }
+        v.resize(n);
+        for (T &x : v) pod(x);
+    }
+    void str(std::string &s) {
+        std::vector<char> v;
+        vec(v);
+        s.assign(v.begin(), v.end());
+    }
+};
+
+// Writes all of `b` to `fd`; false when the reader went away.
+bool writeall(int fd, const std::vector<uint8_t> &b) {
+    size_t done = 0;
+    while (done < b.size()) {
+        const ssize_t n = write(fd, b.data() + done, b.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> pack_model(const model_mesh &m) {
+    packer p;
+    p.vec(m.positions);
+    p.vec(m.triangles);
+    p.vec(m.material);
+    p.vec(m.normals);
+    p.pod(static_cast<uint64_t>(m.materials.size()));
+    for (const model_material &mm : m.materials) {
+        p.str(mm.name);
+        p.pod(mm.red), p.pod(mm.green), p.pod(mm.blue), p.pod(mm.opacity);
+        p.str(mm.texture);
+        p.vec(mm.embedded);
+    }
+    return std::move(p.b);
+}
+
+bool unpack_model(const std::vector<uint8_t> &b, model_mesh &m) {
+    m = model_mesh{};
+    unpacker u{b};
+    u.vec(m.positions);
+    u.vec(m.triangles);
+    u.vec(m.material);
+    u.vec(m.normals);
+    uint64_t n = 0;
+    u.pod(n);
+    // Every material takes at least its three counts.
+    if (!u.ok || n > (b.size() - u.at) / 24) return false;
+    m.materials.resize(n);
+    for (model_material &mm : m.materials) {
+        u.str(mm.name);
+        u.pod(mm.red), u.pod(mm.green), u.pod(mm.blue), u.pod(mm.opacity);
+        u.str(mm.texture);
+        u.vec(mm.embedded);
+    }
+    if (!u.ok || u.at != b.size()) return false;
+    // What the callers rely on: triangles over the model's own points, one
+    // material number per triangle, three normals per triangle or none.
+    if (m.material.size() != m.triangles.size()) return false;
+    if (!m.normals.empty() && m.normals.size() != m.triangles.size() * 3) return false;
+    for (const auto &t : m.triangles)
+        for (int p : t)
+            if (p < 0 || static_cast<size_t>(p) >= m.positions.size()) return false;
+    return true;
+}
+
+bool load_model(const std::string &path, model_mesh &m, std::string *err, int seconds) {
+    m = model_mesh{};
+    int fds[2];
+    if (pipe(fds) != 0) return read_model(path, m, err);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return read_model(path, m, err);
+    }
+    if (pid == 0) {
+        // The child: a status byte (1 loaded, 0 refused), then the model or
+        // the message. _exit, so nothing of the parent's is flushed or freed
+        // twice.
+        close(fds[0]);
+        // A crash in the library ends the child with its signal, whatever
+        // handlers the parent had installed.
+        for (int sig : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) signal(sig, SIG_DFL);
+        model_mesh cm;
+        std::string cerr;
+        std::vector<uint8_t> out(1, 0);
+        if (read_model(path, cm, &cerr)) {
+            out[0] = 1;
+            const std::vector<uint8_t> body = pack_model(cm);
+            out.insert(out.end(), body.begin(), body.end());
+        } else {
+            out.insert(out.end(), cerr.begin(), cerr.end());
+        }
+        _exit(writeall(fds[1], out) ? 0 : 1);
+    }
+    close(fds[1]);
+    std::vector<uint8_t> in;
+    bool timedout = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            timedout = true;
+            break;
+        }
+        pollfd pf = {fds[0], POLLIN, 0};
+        const int r = poll(&pf, 1, static_cast<int>(std::min<long long>(left.count(), 1000)));
+        if (r < 0 && errno != EINTR) break;
+        if (r <= 0) continue;
+        uint8_t chunk[65536];
+        const ssize_t n = read(fds[0], chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;   // end of file: the child is done (or died)
+        in.insert(in.end(), chunk, chunk + n);
+    }
+    close(fds[0]);
+    if (timedout) kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedout) {
+        if (err) *err = path + ": the import did not finish within " + std::to_string(seconds) + " s (damaged file?)";
+        return false;
+    }
+    if (WIFSIGNALED(status) || in.empty()) {
+        if (err)
+            *err = path + ": the import library failed on this file" +
+                   (WIFSIGNALED(status) ? " (signal " + std::to_string(WTERMSIG(status)) + ")"
+                                        : " (exit status " + std::to_string(WEXITSTATUS(status)) + ")");
+        return false;
+    }
+    if (in[0] != 1) {
+        if (err) *err = std::string(in.begin() + 1, in.end());
+        return false;
+    }
+    in.erase(in.begin());
+    if (!unpack_model(in, m)) {
+        m = model_mesh{};
+        if (err) *err = path + ": the import gave an unreadable result";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace vortella

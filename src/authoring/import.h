@@ -34,8 +34,19 @@ struct model_mesh {
 
 // Reads a model file, every mesh of it in scene placement (node transforms
 // applied). False with `err` set when the file cannot be read, its format is
-// not supported, or it holds no triangles.
-bool load_model(const std::string &path, model_mesh &m, std::string *err);
+// not supported, or it holds no triangles. Runs the import library in this
+// process: a damaged file can make it loop for ever (see load_model).
+bool read_model(const std::string &path, model_mesh &m, std::string *err);
+
+// read_model in a child process that must finish within `seconds`: a file
+// that makes the import library hang or crash is refused with a message
+// instead of stopping the caller.
+bool load_model(const std::string &path, model_mesh &m, std::string *err, int seconds = 300);
+
+// The model as bytes and back, as the child process hands it over; unpack
+// refuses (false) any damaged or truncated text.
+std::vector<uint8_t> pack_model(const model_mesh &m);
+bool unpack_model(const std::vector<uint8_t> &b, model_mesh &m);
 
 struct geometry_options {
     bool faceted = false;       // type 1 with face normals instead of type 0

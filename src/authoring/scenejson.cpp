@@ -198,7 +198,7 @@ camera_desc framing_camera(const std::array<float, 6> &box, float foc_len) {
 bool build_model_scene(const std::string &model, const build_options &o, built_scene &out, std::string *err) {
     out = built_scene{};
     model_mesh m;
-    if (!load_model(model, m, err)) return false;
+    if (!load_model(model, m, err, o.import_seconds)) return false;
     const std::string base = folder_of(model), stem = stem_of(model);
     scene_desc &s = out.scene;
     s.header_text = "vtl build";
@@ -432,7 +432,7 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
             if (r.has("model")) {
                 model_mesh m;
                 std::string e;
-                if (!load_model(resolve(base, objs[i].at("model").get<std::string>()), m, &e)) throw std::runtime_error(e);
+                if (!load_model(resolve(base, objs[i].at("model").get<std::string>()), m, &e, o.import_seconds)) throw std::runtime_error(e);
                 float scale = 1, ox = 0, oy = 0, oz = 0;
                 r.get("scale", scale);
                 r.vec3("position", ox, oy, oz);

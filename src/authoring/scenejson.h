@@ -21,6 +21,8 @@ struct build_options {
     // How model textures are projected: "planar" (along the model's thinnest
     // extent), "planar-x", "planar-y", "planar-z", "spherical", "cylindrical".
     std::string mapping = "planar";
+    // Longest a model file may take to import before it is refused.
+    int import_seconds = 300;
     // Called with the share done (0..1) while depth tables are built.
     std::function<void(double)> progress;
 };

@@ -18,7 +18,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--computed-normals]\n"
                  "                 [--mapping planar|planar-x|planar-y|planar-z|spherical|cylindrical]\n"
-                 "                 [--plain-tables] [--quiet]\n");
+                 "                 [--plain-tables] [--import-timeout SECONDS] [--quiet]\n");
     return 2;
 }
 
@@ -57,6 +57,11 @@ int cmd_build(int argc, char **argv) {
                 std::fprintf(stderr, "vtl build: unknown mapping '%s'\n", o.mapping.c_str());
                 return usage();
             }
+        } else if (a == "--import-timeout" && more) {
+            char *end = nullptr;
+            const long v = std::strtol(argv[++i], &end, 10);
+            if (*end || v < 1 || v > 86400) return usage();
+            o.import_seconds = static_cast<int>(v);
         } else if (a == "--plain-tables") {
             o.plain_tables = true;
         } else if (a == "--quiet") {

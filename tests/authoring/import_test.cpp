@@ -3,6 +3,8 @@
 // computed and split at creases, and meshes cut at each of the format's
 // limits.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <fstream>
@@ -164,6 +166,62 @@ TEST(Import, RefusesWhatItCannotUse) {
     built_scene b;
     EXPECT_FALSE(build_model_scene(dir.file("tex.obj"), build_options{}, b, &err));
     EXPECT_NE(err.find("bad.png"), std::string::npos) << err;
+}
+
+// The import runs in a child process: what it hands back is checked, a file
+// the library would loop on is refused before it gets there, and an import
+// that never ends is stopped at its time limit.
+TEST(Import, ChildProcessGuards) {
+    test::tempdir dir;
+    model_mesh m;
+    std::string err;
+    text(dir.file("cube.obj"), std::string("mtllib c.mtl\n") + kCube + "usemtl c\n" + kCubeFaces);
+    text(dir.file("c.mtl"), "newmtl c\nKd 1 0.5 0\nd 0.5\nmap_Kd c.png\n");
+    ASSERT_TRUE(read_model(dir.file("cube.obj"), m, &err)) << err;
+    m.materials[0].embedded = {1, 2, 3};
+    const std::vector<uint8_t> b = pack_model(m);
+    model_mesh back;
+    ASSERT_TRUE(unpack_model(b, back));
+    EXPECT_EQ(pack_model(back), b);
+    EXPECT_EQ(back.materials.back().texture, "c.png");
+    for (size_t cut = 0; cut < b.size(); ++cut)
+        EXPECT_FALSE(unpack_model(std::vector<uint8_t>(b.begin(), b.begin() + long(cut)), back)) << cut;
+    model_mesh bad = m;
+    bad.triangles[0][1] = static_cast<int>(bad.positions.size());
+    EXPECT_FALSE(unpack_model(pack_model(bad), back));
+    bad = m;
+    bad.material.pop_back();
+    EXPECT_FALSE(unpack_model(pack_model(bad), back));
+
+    model_mesh child;
+    ASSERT_TRUE(load_model(dir.file("cube.obj"), child, &err)) << err;
+    m.materials[0].embedded.clear();
+    EXPECT_EQ(pack_model(child), pack_model(m));
+
+    for (const char *head : {"ply\nformat ascii 1.0\nfoo bar\n", "ply\r\nformat binary_little_endian 1.0\n"}) {
+        text(dir.file("open.ply"), head);
+        EXPECT_FALSE(load_model(dir.file("open.ply"), m, &err, 5));
+        EXPECT_NE(err.find("end_header"), std::string::npos) << err;
+    }
+
+    // A face list with a damaged header makes the library abort.
+    const std::string verts = "0 0 0\n1 0 0\n0 1 0\n";
+    const std::string abort_ply =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 1\nproperty i ltsuchar int vertex_ind 3\nproperty float x\nproperty float y\n"
+        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n" +
+        verts + "3 0 1 ices\nend_header\n" + verts + "3 0 1 2\n";
+    text(dir.file("abort.ply"), abort_ply);
+    EXPECT_FALSE(load_model(dir.file("abort.ply"), m, &err, 5));
+    EXPECT_NE(err.find("failed on this file"), std::string::npos) << err;
+
+    // Opening a pipe nobody writes to blocks for ever, like a hang inside
+    // the library.
+    ASSERT_EQ(mkfifo(dir.file("stuck.obj").c_str(), 0600), 0);
+    EXPECT_FALSE(load_model(dir.file("stuck.obj"), m, &err, 1));
+    EXPECT_NE(err.find("did not finish within 1 s"), std::string::npos) << err;
+    EXPECT_TRUE(m.triangles.empty());
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a child process was left behind";
 }
 
 // Cuts `m` with the given options and checks that every part fits, that no
