@@ -67,6 +67,15 @@ TEST(Profile, WritingKeepsCrLfLineEnds) {
     ASSERT_TRUE(ini_write_string(p, "A", "y", "2"));
     EXPECT_EQ(text(p), "[A]\r\nx=1\r\ny=2\r\n");
     EXPECT_EQ(ini_get_string(p, "A", "x", "", 9), "1");
+    // Mixed ends: every line comes back byte for byte, stray CRs read as
+    // blanks before and after the write.
+    const std::string mixed = "; c\n[A]\r\nx=15\r\r\nz=1\r,2\n\r\n[B]\nw=0";
+    std::ofstream(p, std::ios::binary) << mixed;
+    EXPECT_EQ(ini_get_string(p, "A", "x", "", 9), "15");
+    ASSERT_TRUE(ini_write_string(p, "A", "y", "2"));
+    EXPECT_EQ(text(p), "; c\n[A]\r\nx=15\r\r\nz=1\r,2\ny=2\n\r\n[B]\nw=0\n");
+    EXPECT_EQ(ini_get_string(p, "A", "x", "", 9), "15");
+    EXPECT_EQ(ini_get_string(p, "A", "z", "", 9), "1\r,2");
 }
 
 TEST(Profile, WritingCreatesFolderFileAndSection) {

@@ -27,31 +27,29 @@ bool same_name(const std::string &a, const char *b) {
     return n == a.size();
 }
 
+// Blanks, tabs and carriage returns (a line's own CR is kept with it) do
+// not belong to names or values.
 std::string trim(const std::string &s) {
-    size_t b = s.find_first_not_of(" \t");
+    size_t b = s.find_first_not_of(" \t\r");
     if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
+    size_t e = s.find_last_not_of(" \t\r");
     return s.substr(b, e - b + 1);
 }
 
-// The file's lines without their line ends; crlf tells whether the file used
-// CR LF, so a rewrite keeps its style.
+// The file's lines without their LF but with any CR before it, so a rewrite
+// gives every line back exactly as it was, whatever mix of line ends the
+// file has; eol is the first line's end, used for the lines a write adds.
 struct ini_lines {
     std::vector<std::string> lines;
-    bool crlf = false;
+    const char *eol = "";
 };
 
 bool read_lines(const std::string &path, ini_lines &f) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::string line;
-    bool first = true;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-            if (first) f.crlf = true;
-        }
-        first = false;
+        if (f.lines.empty() && !line.empty() && line.back() == '\r') f.eol = "\r";
         f.lines.push_back(line);
     }
     return true;
@@ -150,7 +148,7 @@ bool ini_write_string(const std::string &path, const char *section, const char *
                       const char *value) {
     ini_lines f;
     read_lines(path, f);
-    std::string line = std::string(key) + "=" + (value ? value : "");
+    std::string line = std::string(key) + "=" + (value ? value : "") + f.eol;
     std::string old;
     size_t at, head, end;
     if (find_key(f, section, key, old, &at)) {
@@ -162,8 +160,8 @@ bool ini_write_string(const std::string &path, const char *section, const char *
         while (pos > head + 1 && trim(f.lines[pos - 1]).empty()) --pos;
         f.lines.insert(f.lines.begin() + static_cast<std::ptrdiff_t>(pos), line);
     } else {
-        if (!f.lines.empty() && !trim(f.lines.back()).empty()) f.lines.emplace_back();
-        f.lines.push_back("[" + std::string(section) + "]");
+        if (!f.lines.empty() && !trim(f.lines.back()).empty()) f.lines.emplace_back(f.eol);
+        f.lines.push_back("[" + std::string(section) + "]" + f.eol);
         f.lines.push_back(line);
     }
 
@@ -176,8 +174,7 @@ bool ini_write_string(const std::string &path, const char *section, const char *
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        const char *eol = f.crlf ? "\r\n" : "\n";
-        for (const std::string &l : f.lines) out << l << eol;
+        for (const std::string &l : f.lines) out << l << '\n';
         if (!out.flush()) return false;
     }
     if (std::rename(tmp.c_str(), path.c_str()) != 0) {
