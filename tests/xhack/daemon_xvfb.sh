@@ -120,7 +120,7 @@ scene_shown() {
   [ "$(convert "$shot" -threshold 10% -format '%[fx:mean>0.02]' info:)" = 1 ]
 }
 wait_for 200 scene_shown || fail "the blanked screen shows no scene"
-cp "$shot" "$PWD/daemon_xvfb.png" 2>/dev/null
+cp "$shot" "${SHOT_DIR:-$work}/daemon_xvfb.png" 2>/dev/null
 echo "ok: -activate runs $name and a scene shows"
 
 as_user timeout 10 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "-deactivate failed"

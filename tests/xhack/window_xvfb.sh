@@ -6,7 +6,9 @@
 #  - SIGTERM at any moment of its first scene switch ends it promptly with
 #    status 0, the settings file unchanged and nothing else left in the
 #    settings folder; on a first run the settings file is complete or absent;
-#  - when the window is destroyed under it, it ends with status 0.
+#  - when the window is destroyed under it, it ends with status 0;
+#  - on the root window of 16-bit true-colour and 8-bit palette displays
+#    the scene shows in colour.
 #
 # usage: window_xvfb.sh VORTELLA-HACK FOREIGN-WINDOW
 # Exit status 77 (skipped) when Xvfb or the X tools are not installed.
@@ -116,7 +118,7 @@ filled() {
   size=$(convert "$shot" -format '%w %h' info:)
   [ "$size" = "$w $h" ] || return 1
   convert "$shot" txt:- | grep -qi '#FF00FF' && return 1
-  box=$(convert "$shot" -bordercolor black -border 1 -trim -format '%w %h' info:)
+  box=$(convert "$shot" -bordercolor black -border 1 -trim -format '%w %h' info: 2>/dev/null)
   read -r bw bh <<<"$box"
   [ "$bw" -gt $((w - 16)) ] && [ "$bh" -gt $((h - 4)) ]
 }
@@ -188,3 +190,30 @@ hack_ends 50 || fail "the hack went on after its window was destroyed"
 [ "$status" -eq 0 ] || fail "the hack ended with status $status when its window went away"
 wpid=""
 echo "ok: the hack ends when its window is destroyed"
+
+# --- Other visuals ----------------------------------------------------------------------------
+
+for depth in 16 8; do
+  kill "$xpid" 2>/dev/null
+  wait "$xpid" 2>/dev/null
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 640x480x$depth -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xpid=$!
+  wait_for 100 test -s "$work/display" || fail "Xvfb at depth $depth did not start"
+  export DISPLAY=":$(head -n1 "$work/display")"
+  "$hack" -root >"$work/hack.log" 2>&1 &
+  pid=$!
+  # Several distinct colours: the palette reached the display, not a
+  # single grey or a black screen.
+  coloured() {
+    hack_alive || fail "vortella-hack ended on the $depth-bit display"
+    xwd -root -silent 2>/dev/null | convert xwd:- "$shot" 2>/dev/null || return 1
+    [ "$(convert "$shot" -format '%k' info:)" -gt 16 ] &&
+      [ "$(convert "$shot" -colorspace HSL -channel G -separate -format '%[fx:maxima>0.3]' info:)" = 1 ]
+  }
+  wait_for 300 coloured || fail "no coloured scene on the $depth-bit display"
+  kill -TERM "$pid"
+  hack_ends 30 || fail "SIGTERM did not end the hack on the $depth-bit display"
+  [ "$status" -eq 0 ] || fail "status $status on the $depth-bit display"
+done
+echo "ok: the scene shows in colour on 16-bit and 8-bit displays"

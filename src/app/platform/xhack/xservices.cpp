@@ -436,9 +436,11 @@ void x_services::blit_picture(HWND, int x, int y) {
         put(x0, y0, x1 - x0, y1 - y0);
     }
     if (fps_) {
-        ++fps_frames_;
+        // Frames counted from the first one's time: a second holds as many
+        // frame intervals as frames after the first.
         const unsigned now = now_ms();
         if (fps_since_ == 0) fps_since_ = now;
+        else ++fps_frames_;
         if (now - fps_since_ >= 1000) {
             std::snprintf(fps_text_, sizeof fps_text_, "%.1f fps",
                           fps_frames_ * 1000.0 / double(now - fps_since_));
@@ -592,7 +594,7 @@ bool x_services::get_message(MSG &m) {
         XFlush(dpy_);
         pollfd fds[2] = {{ConnectionNumber(dpy_), POLLIN, 0}, {wake_pipe[0], POLLIN, 0}};
         const int timeout = next ? int(next->due - now) : -1;
-        if (stop_asked) continue;
+        if (stop_asked && !closing_) continue;
         if (poll(fds, wake_pipe[0] >= 0 ? 2 : 1, timeout) > 0 && (fds[1].revents & POLLIN)) {
             char buf[16];
             while (read(wake_pipe[0], buf, sizeof buf) > 0) {
