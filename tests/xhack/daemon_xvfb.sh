@@ -17,6 +17,13 @@ for tool in Xvfb xscreensaver xscreensaver-command xscreensaver-settings strace 
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/hack-test installs it)"; exit 1; }
 done
 
+# The test installs its package and removes it again; it never replaces
+# one the machine already has.
+if dpkg-query -W -f='${Status}' vortella 2>/dev/null | grep -q 'install ok installed'; then
+  echo "FAIL: a vortella package is installed; remove it (dpkg -r vortella) to run this test"
+  exit 1
+fi
+
 user=vortella-test
 id "$user" >/dev/null 2>&1 ||
   useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
