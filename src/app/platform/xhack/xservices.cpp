@@ -614,6 +614,9 @@ void install_stop_handlers() {
     }
     struct sigaction sa {};
     sa.sa_handler = on_stop_signal;
+    // Calls the signal interrupts start again; the loop's wait is woken by
+    // the pipe.
+    sa.sa_flags = SA_RESTART;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
 }
