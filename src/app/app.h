@@ -126,6 +126,11 @@ constexpr unsigned restart_after = 10800000;
 // this much; a larger screen is blackened whole).
 constexpr int black_extent = 2048;
 
+// When set, the saver does not end and start itself again after
+// restart_after: it switches to the next entry in place, which frees and
+// reloads everything an entry holds (for a process owned by another
+// program, such as a screen-saver daemon).
+inline bool restart_in_place;
 inline unsigned maintime;                    // the frame timer's id once started
 inline unsigned nTimerRes;                   // multimedia timer resolution, ms; 0 none
 inline unsigned FirstTime, LastTime;         // tick count at start, at the last switch
@@ -180,6 +185,12 @@ void apply_entry_motion();
 // What follows every drawn frame: the zoom step when the entry zooms, and
 // the light's step unless the entry keeps the scene's own motion.
 void after_frame();
+// Scales a picture size of the playlist (w x h, pixels of the whole
+// display dw x dh) for a screen of sw x sh: unchanged when the screen is as
+// large as the display in both directions, else both sides times the smaller
+// of the two ratios screen / display, so the picture keeps its shape and
+// its share of the screen.
+void scale_to_screen(int &w, int &h, int sw, int sh, int dw, int dh);
 // Frame timer period in ms for aspeed frames per second.
 unsigned frame_period();
 // Command line that starts the saver again: the program's own executable

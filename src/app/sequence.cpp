@@ -71,6 +71,15 @@ void on_size() {
         show_cursor();
 
     const int sw = s->screen_width(), sh = s->screen_height();
+    // Every size message builds the picture from the entry's own size, so a
+    // screen that changes size (a window) gets it scaled afresh each time.
+    if (ftan == 0) {
+        int dw = 0, dh = 0;
+        s->display_size(dw, dh);
+        picw = dsizex;
+        pich = dsizey;
+        scale_to_screen(picw, pich, sw, sh, dw, dh);
+    }
     if (amode == 6) {
         initpx = initpy = 0;
         picw = sw;
@@ -217,6 +226,10 @@ LRESULT on_timer(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam) {
     services *s = sys();
     const unsigned now = s->tick_count();
     if (now - FirstTime > restart_after) {
+        if (restart_in_place) {
+            FirstTime = now;
+            return switch_entry(hwnd);
+        }
         close_window(hwnd);
         s->start_program(restart_command().c_str());
         return s->def_window_proc(hwnd, msg, wParam, lParam);
@@ -242,6 +255,15 @@ LRESULT realize(HWND hwnd) {
 }
 
 }  // namespace
+
+void scale_to_screen(int &w, int &h, int sw, int sh, int dw, int dh) {
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || (sw >= dw && sh >= dh)) return;
+    // The smaller ratio, compared without division: sw / dw <= sh / dh.
+    long long num = sw, den = dw;
+    if (static_cast<long long>(sw) * dh > static_cast<long long>(sh) * dw) num = sh, den = dh;
+    w = static_cast<int>(w * num / den);
+    h = static_cast<int>(h * num / den);
+}
 
 unsigned frame_period() {
     const int fps = aspeed < 1 ? 1 : aspeed;

@@ -16,6 +16,11 @@ namespace {
 struct spy_services : headless_services {
     std::vector<std::string> played;
     std::vector<unsigned> played_at;
+    int display_w = 0, display_h = 0;   // 0: the display is the screen
+    void display_size(int &w, int &h) override {
+        if (display_w) w = display_w, h = display_h;
+        else headless_services::display_size(w, h);
+    }
     bool post_message(HWND w, unsigned msg, WPARAM wp, LPARAM lp) override {
         if (msg == WM_SIZE) played.push_back(current_file), played_at.push_back(now);
         return headless_services::post_message(w, msg, wp, lp);
@@ -35,6 +40,7 @@ protected:
         std::srand(1);
     }
     void TearDown() override {
+        restart_in_place = false;
         release_saver(hwndApp);
         app_test::TearDown();
     }
@@ -137,6 +143,15 @@ TEST_F(saver, TheSaverRestartsItselfAfterThreeHours) {
     EXPECT_EQ(spy.started, std::vector<std::string>{"/opt/vortella/vortella /S"});
 }
 
+TEST_F(saver, AnInPlaceRestartReloadsTheEntryAndStartsNothing) {
+    restart_in_place = true;
+    playlist(1, 1, {entry(3, 320, 200, 15)});
+    EXPECT_EQ(run("/S", 10802000), still);
+    EXPECT_TRUE(spy.started.empty());
+    EXPECT_EQ(spy.played.size(), 2u);   // a single entry is otherwise never switched
+    EXPECT_EQ(spy.played_at.back(), 10801000u);
+}
+
 TEST_F(saver, ScenesThatCannotBeShownArePassedOver) {
     writebytes(dir.file("junk.vtl"), std::vector<uint8_t>(64, 0xEE));
     std::string err;
@@ -218,6 +233,48 @@ TEST_F(saver, APictureLargerThanTheScreenIsLimitedToIt) {
     EXPECT_EQ(spy.pic_w, 400);
     EXPECT_EQ(spy.pic_h, 300);
     EXPECT_EQ(currpx + currpy, 0);
+}
+
+TEST_F(saver, AWindowSmallerThanTheDisplayScalesThePictureAndFollowsItsSize) {
+    spy.screen_w = 200;
+    spy.screen_h = 150;
+    spy.display_w = 800;
+    spy.display_h = 600;
+    playlist(1, 10, {entry(3, 320, 200, 1)});
+    EXPECT_EQ(run("/S", 150), still);
+    EXPECT_EQ(spy.pic_w, 80);   // a quarter, in whole blocks
+    EXPECT_EQ(spy.pic_h, 48);
+    // The window grows: the entry's size is scaled afresh, not the last
+    // picture's.
+    spy.screen_w = 400;
+    spy.screen_h = 300;
+    spy.post_message(hwndApp, WM_SIZE, 0, 0);
+    EXPECT_EQ(run(nullptr, 300), still);
+    EXPECT_EQ(spy.pic_w, 160);
+    EXPECT_EQ(spy.pic_h, 100);
+    EXPECT_EQ(currpx, 120);   // centred in the window
+    EXPECT_EQ(currpy, 100);
+}
+
+TEST(scale_to_screen, KeepsTheShapeAndTheShareOfTheScreen) {
+    struct row {
+        int sw, sh, dw, dh, w, h, want_w, want_h;
+    } rows[] = {
+        {800, 600, 800, 600, 320, 200, 320, 200},           // the display itself
+        {1024, 768, 800, 600, 320, 200, 320, 200},          // larger: never enlarged
+        {200, 150, 800, 600, 320, 200, 80, 50},             // a quarter each way
+        {400, 150, 800, 600, 320, 200, 80, 50},             // the smaller ratio wins
+        {800, 300, 800, 600, 320, 200, 160, 100},           // only one side smaller
+        {1920, 1080, 3840, 2160, 2048, 2048, 1024, 1024},   // no overflow
+        {200, 150, 0, 0, 320, 200, 320, 200},               // no display size known
+        {0, 0, 800, 600, 320, 200, 320, 200},               // no screen yet
+    };
+    for (const row &r : rows) {
+        int w = r.w, h = r.h;
+        scale_to_screen(w, h, r.sw, r.sh, r.dw, r.dh);
+        EXPECT_EQ(w, r.want_w) << r.sw << "x" << r.sh << " of " << r.dw << "x" << r.dh;
+        EXPECT_EQ(h, r.want_h) << r.sw << "x" << r.sh << " of " << r.dw << "x" << r.dh;
+    }
 }
 
 TEST_F(saver, EntryValuesOutsideTheDialogsRangesAreClampedWhenPlayed) {

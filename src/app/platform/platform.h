@@ -166,6 +166,13 @@ struct services {
 
     virtual int screen_width() = 0;
     virtual int screen_height() = 0;
+    // The size of the display the screen stands for. A backend whose screen
+    // is a window smaller than the display (a preview) answers the display
+    // (the monitor the window is on); by default the screen itself.
+    virtual void display_size(int &w, int &h) {
+        w = screen_width();
+        h = screen_height();
+    }
     // The colour depth of the screen device (bits per pixel times planes)
     // and whether it is a palette device; false when there is no device.
     virtual bool display_caps(int &bits, bool &palette) = 0;
