@@ -274,7 +274,9 @@ bool win32_services::open_file_dialog(HWND owner, const char *filter_name, const
     if (size == 0) return false;
     // The filter is pairs of texts, each ended by a zero, and one more zero.
     std::string filter = std::string(filter_name ? filter_name : "") + '\0' + (pattern ? pattern : "*.*") + '\0';
-    std::vector<char> buf(size, '\0');
+    // Room for any path the dialog can give, so a name too long for the
+    // caller is reported rather than refused without a word.
+    std::vector<char> buf(size > 32768 ? size : 32768, '\0');
     ::OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = real_of(owner);
@@ -282,11 +284,18 @@ bool win32_services::open_file_dialog(HWND owner, const char *filter_name, const
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buf.data();
-    ofn.nMaxFile = ::DWORD(size);
+    ofn.nMaxFile = ::DWORD(buf.size());
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!::GetOpenFileNameA(&ofn)) return false;
-    file = buf.data();
-    return !file.empty();
+    std::string chosen = buf.data();
+    if (chosen.empty()) return false;
+    if (chosen.size() > size - 1) {
+        message_box(("The file name is longer than " + std::to_string(size - 1) + " characters:\n" + chosen).c_str(),
+                    "Vortella", MB_OK);
+        return false;
+    }
+    file = chosen;
+    return true;
 }
 
 }  // namespace vortella::win32

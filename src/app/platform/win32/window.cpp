@@ -176,10 +176,11 @@ void win32_services::kill_timer(HWND w, unsigned id) {
 
 ::LRESULT CALLBACK win32_services::window_trampoline(::HWND real, ::UINT msg, ::WPARAM wp, ::LPARAM lp) {
     win32_services *s = instance_;
-    HWND h = s ? s->handle_of(real) : 0;
+    if (!s) return ::DefWindowProcA(real, msg, wp, lp);
+    HWND h = s->handle_of(real);
     // The first messages of a new window arrive inside CreateWindow, before
     // it has told us the window's handle.
-    if (s && !h && s->creating_) {
+    if (!h && s->creating_) {
         h = s->creating_;
         s->bind(h, real);
     }
