@@ -27,7 +27,7 @@
 
 namespace vortella::win32 {
 
-// One step of a scripted dialog run (see dialog_script below).
+// One step of a scripted dialog run (see set_dialog_script).
 struct script_action {
     enum kind_t { click, type, select } kind;
     int id;
