@@ -13,6 +13,9 @@
 
 int WINAPI WinMain(::HINSTANCE inst, ::HINSTANCE, ::LPSTR cmdline, int show) {
     using namespace vortella;
+    // Screen pixels are real pixels, so the picture is copied 1:1 onto them
+    // rather than stretched by the system on a scaled display.
+    ::SetProcessDPIAware();
     static win32::win32_services services(inst);
     set_sys(&services);
 
