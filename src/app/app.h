@@ -38,6 +38,11 @@ inline int picw3, pich3;       // two thirds of the picture
 // Whether the whole command line asks for the saver role ("/s", "-s", "/S"
 // or "-S"); anything else is the configuration role.
 bool saver_command(const char *cmdline);
+// Whether the command line asks for the small preview inside a window the
+// system gives: "/p" or "-p" in either case, then the window's handle as a
+// decimal number after blanks or a colon. `parent` gets the handle, 0 when
+// the line names none.
+bool preview_command(const char *cmdline, uintptr_t *parent);
 // The executable's folder: its path up to the last separator, or empty.
 std::string executable_dir();
 // Writes a first settings file whose playlist names the built-in demo

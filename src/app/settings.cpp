@@ -16,6 +16,25 @@ bool saver_command(const char *cmdline) {
            !std::strcmp(cmdline, "/S") || !std::strcmp(cmdline, "-S");
 }
 
+bool preview_command(const char *cmdline, uintptr_t *parent) {
+    if (parent) *parent = 0;
+    if (!cmdline || (cmdline[0] != '/' && cmdline[0] != '-') || (cmdline[1] != 'p' && cmdline[1] != 'P'))
+        return false;
+    const char *p = cmdline + 2;
+    if (*p && *p != ' ' && *p != ':' && *p != '\t') return false;   // "/pq" is no preview
+    while (*p == ' ' || *p == '\t' || *p == ':') ++p;
+    uintptr_t h = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        const uintptr_t next = h * 10 + uintptr_t(*p - '0');
+        // A number too large for a handle names no window.
+        if (next / 10 != h) return true;
+        h = next;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    if (parent && *p == 0) *parent = h;
+    return true;
+}
+
 std::string executable_dir() {
     std::string exe = sys()->module_file_name();
     size_t cut = exe.rfind(pathsep);

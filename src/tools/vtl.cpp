@@ -39,8 +39,15 @@ int main(int argc, char **argv) {
     if (cmd == "sample") return cmd_sample(argc - 2, argv + 2);
     if (cmd == "render") return cmd_render(argc - 2, argv + 2);
     if (cmd == "demo") return cmd_demo(argc - 2, argv + 2);
+#ifdef VT_NO_BUILD_RECORD
+    if (cmd == "build" || cmd == "record") {
+        std::fprintf(stderr, "vtl: '%s' is not part of this build\n", cmd.c_str());
+        return 2;
+    }
+#else
     if (cmd == "build") return cmd_build(argc - 2, argv + 2);
     if (cmd == "record") return cmd_record(argc - 2, argv + 2);
+#endif
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
         usage();
         return 0;

@@ -15,6 +15,28 @@ TEST(Role, OnlyTheWholeSaverSwitchStartsTheSaver) {
     EXPECT_FALSE(saver_command(nullptr));
 }
 
+TEST(Role, PreviewTakesEitherSwitchCaseAndSeparator) {
+    struct {
+        const char *line;
+        bool preview;
+        uintptr_t parent;
+    } cases[] = {
+        {"/p 1234", true, 1234},   {"-P 1234", true, 1234},  {"/P:66050", true, 66050},
+        {"/p  \t77 ", true, 77},   {"/p", true, 0},           {"-p abc", true, 0},
+        {"/p 12x", true, 0},       {"/p 99999999999999999999999", true, 0},
+        {"/pq 1", false, 0},       {"p 1", false, 0},         {"/s", false, 0},
+        {"", false, 0},            {" /p 1", false, 0},
+    };
+    for (const auto &c : cases) {
+        uintptr_t parent = 42;
+        EXPECT_EQ(preview_command(c.line, &parent), c.preview) << '"' << c.line << '"';
+        EXPECT_EQ(parent, c.parent) << '"' << c.line << '"';
+        // The preview is never the saver role's exact switch, nor the reverse.
+        if (c.preview) EXPECT_FALSE(saver_command(c.line)) << c.line;
+    }
+    EXPECT_FALSE(preview_command(nullptr, nullptr));
+}
+
 TEST_F(settings, WithNoFileTheFoldersComeFromTheExecutable) {
     iminv = 0;
     read_misc_settings();

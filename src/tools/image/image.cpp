@@ -1,9 +1,11 @@
 #include "tools/image/image.h"
 
+#ifndef VT_BMP_ONLY
 #include <fcntl.h>
 #include <gif_lib.h>
 #include <unistd.h>
 #include <png.h>
+#endif
 
 #include <cctype>
 #include <cstddef>
@@ -73,6 +75,12 @@ bool write_bmp8(const std::string &path, const pic8 &p, std::string *err) {
     return ok || fail(err, path + ": write failed");
 }
 
+#ifdef VT_BMP_ONLY
+// A build without libpng and giflib (the Windows one) writes BMP only.
+bool write_png8(const std::string &path, const pic8 &, std::string *err) {
+    return fail(err, path + ": PNG output is not part of this build (use .bmp)");
+}
+#else
 bool write_png8(const std::string &path, const pic8 &p, std::string *err) {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f) return fail(err, path + ": cannot create the file");
@@ -102,6 +110,7 @@ bool write_png8(const std::string &path, const pic8 &p, std::string *err) {
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0 || fail(err, path + ": write failed");
 }
+#endif
 
 bool write_pic8(const std::string &path, const pic8 &p, std::string *err) {
     if (ext_is(path, ".bmp")) return write_bmp8(path, p, err);
@@ -114,6 +123,16 @@ bool write_pic8(const std::string &path, const pic8 &p, std::string *err) {
 }
 
 gif_writer::~gif_writer() { close(nullptr); }
+
+#ifdef VT_BMP_ONLY
+bool gif_writer::open(const std::string &file, int, int, const PALETTEENTRY *, std::string *err) {
+    return fail(err, file + ": GIF output is not part of this build (use .bmp)");
+}
+
+bool gif_writer::frame(const uint8_t *, int, int, std::string *err) { return fail(err, "no animation open"); }
+
+bool gif_writer::close(std::string *) { return true; }
+#else
 
 bool gif_writer::open(const std::string &file, int width, int height, const PALETTEENTRY *pal, std::string *err) {
     int e = 0;
@@ -172,5 +191,6 @@ bool gif_writer::close(std::string *err) {
     int e = 0;
     return EGifCloseFile(g, &e) == GIF_OK || fail(err, path + ": write failed");
 }
+#endif
 
 }  // namespace vortella
