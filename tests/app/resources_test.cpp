@@ -139,9 +139,12 @@ TEST(Resources, ControlStylesSuitTheProcedures) {
         for (const rc_control &c : d.controls) {
             SCOPED_TRACE(c.label);
             for (const char *s : {"BS_AUTOCHECKBOX", "BS_AUTORADIOBUTTON", "BS_AUTO3STATE", "LBS_SORT",
-                                  "LBS_STANDARD", "ES_NUMBER"})
+                                  "LBS_STANDARD", "ES_NUMBER"}) {
                 EXPECT_FALSE(has_style(c.style, s)) << s;
-            if (c.cls == "ListBox") EXPECT_TRUE(has_style(c.style, "LBS_NOTIFY"));
+            }
+            if (c.cls == "ListBox") {
+                EXPECT_TRUE(has_style(c.style, "LBS_NOTIFY"));
+            }
             if (has_style(c.style, "BS_DEFPUSHBUTTON")) {
                 ++defaults;
                 EXPECT_EQ(c.label, "OK");

@@ -32,7 +32,9 @@ TEST(Role, PreviewTakesEitherSwitchCaseAndSeparator) {
         EXPECT_EQ(preview_command(c.line, &parent), c.preview) << '"' << c.line << '"';
         EXPECT_EQ(parent, c.parent) << '"' << c.line << '"';
         // The preview is never the saver role's exact switch, nor the reverse.
-        if (c.preview) EXPECT_FALSE(saver_command(c.line)) << c.line;
+        if (c.preview) {
+            EXPECT_FALSE(saver_command(c.line)) << c.line;
+        }
     }
     EXPECT_FALSE(preview_command(nullptr, nullptr));
 }
