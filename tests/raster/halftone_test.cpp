@@ -24,21 +24,6 @@ TEST(Halftone, FixedColoursThresholdAndRepeat) {
     EXPECT_EQ(used.count(233) + used.count(248), 0u);
 }
 
-// The per-threshold level tables must give exactly the rule written out
-// with the division, remainder and times tables.
-TEST(Halftone, LevelTablesMatchTheRuleForEveryThresholdAndValue) {
-    for (int t = 0; t < 51; ++t)
-        for (int c = 0; c < 256; ++c) {
-            const int l = aDividedBy51[c] + (aModulo51[c] > t);
-            for (int other : {0, 128, 255}) {
-                const int lo = aDividedBy51[other] + (aModulo51[other] > t);
-                ASSERT_EQ(halftone(c, other, other, t), aWinGHalftoneTranslation[l + aTimes6[lo] + aTimes36[lo]]);
-                ASSERT_EQ(halftone(other, c, other, t), aWinGHalftoneTranslation[lo + aTimes6[l] + aTimes36[lo]]);
-                ASSERT_EQ(halftone(other, other, c, t), aWinGHalftoneTranslation[lo + aTimes6[lo] + aTimes36[l]]);
-            }
-        }
-}
-
 TEST(Palette, CubeColoursAtTheirEntriesAndReadBackToThemselves) {
     create_halftone_palette();
     for (int k = 0; k < 216; ++k) {
