@@ -5,11 +5,25 @@
 namespace vortella::test {
 namespace {
 
-using dialogs = app_test;
 namespace P = pref_id;
 namespace C = cfgent_id;
+using strings = std::vector<std::string>;
 
-std::vector<std::string> list_of(headless_services &svc) {
+struct dialogs : app_test {
+    // Clicks OK in the playlist dialog and runs the script.
+    int ok() {
+        svc.do_click(P::ok);
+        return run_pref();
+    }
+    // The values of keys of one section, "<none>" for those missing.
+    strings keys(const char *section, std::initializer_list<const char *> names) const {
+        strings v;
+        for (const char *k : names) v.push_back(ini(section, k));
+        return v;
+    }
+};
+
+strings list_of(headless_services &svc) {
     return svc.closed_dialogs.at("Dialogpref").items.at(P::list).lines;
 }
 
@@ -18,10 +32,9 @@ TEST_F(dialogs, AddThenCancelLeavesThePlaylistUnchanged) {
     svc.do_click(P::add);
     svc.do_type(C::file, "NEW.VTL");
     svc.do_click(C::cancel);
-    svc.do_click(P::ok);
-    EXPECT_EQ(run_pref(), IDOK);
-    EXPECT_EQ(svc.dialogs_run, (std::vector<std::string>{"Dialogpref", "Cfgent"}));
-    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A0.VTL", "A1.VTL"}));
+    EXPECT_EQ(ok(), IDOK);
+    EXPECT_EQ(svc.dialogs_run, (strings{"Dialogpref", "Cfgent"}));
+    EXPECT_EQ(list_of(svc), (strings{"A0.VTL", "A1.VTL"}));
     EXPECT_EQ(ini("Global", "NoOfEntries"), "2");
     EXPECT_EQ(ini("Entries", "EntryFN002"), "<none>");
     EXPECT_EQ(Configuring, 1);
@@ -33,50 +46,40 @@ TEST_F(dialogs, NewEntryStartsFromTheLastEntryInTheFile) {
     svc.do_type(C::file, "NEW.VTL");
     svc.do_type(C::xsize, "640");
     svc.do_click(C::ok);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     const auto &cfg = svc.closed_dialogs.at("Cfgent");
     EXPECT_EQ(cfg.title, "Add VTL File");
     EXPECT_EQ(cfg.items.at(C::duration).text, "3");
-    EXPECT_EQ(cfg.items.at(C::bounce_rev).check, BST_CHECKED);
-    EXPECT_EQ(cfg.items.at(C::zoom_x2).check, BST_CHECKED);
-    EXPECT_EQ(cfg.items.at(C::fast).check, BST_CHECKED);
+    for (int id : {C::bounce_rev, C::zoom_x2, C::fast}) EXPECT_EQ(cfg.items.at(id).check, BST_CHECKED) << id;
     EXPECT_EQ(ini("Global", "NoOfEntries"), "4");
-    EXPECT_EQ(ini("Entries", "EntryFN003"), "NEW.VTL");
-    EXPECT_EQ(ini("Entries", "EntryPM003"), "2,640,200,3,0,2,1,10,5,20,30,-4,45");
+    EXPECT_EQ(keys("Entries", {"EntryFN003", "EntryPM003"}),
+              strings({"NEW.VTL", "2,640,200,3,0,2,1,10,5,20,30,-4,45"}));
 }
 
 TEST_F(dialogs, DeletingEntry2Of4RenumbersTheRest) {
     write_playlist_ini(4);
     svc.do_select(P::list, 1);
     svc.do_click(P::remove);
-    svc.do_click(P::ok);
-    run_pref();
-    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A0.VTL", "A2.VTL", "A3.VTL"}));
+    ok();
+    EXPECT_EQ(list_of(svc), (strings{"A0.VTL", "A2.VTL", "A3.VTL"}));
     EXPECT_EQ(ini("Global", "NoOfEntries"), "3");
-    EXPECT_EQ(ini("Entries", "EntryFN000"), "A0.VTL");
-    EXPECT_EQ(ini("Entries", "EntryFN001"), "A2.VTL");
-    EXPECT_EQ(ini("Entries", "EntryFN002"), "A3.VTL");
-    EXPECT_EQ(ini("Entries", "EntryPM001"), "2,320,200,3,0,2,1,10,5,20,30,-4,45");
     // The old last key stays behind, beyond the count.
-    EXPECT_EQ(ini("Entries", "EntryFN003"), "A3.VTL");
+    EXPECT_EQ(keys("Entries", {"EntryFN000", "EntryFN001", "EntryFN002", "EntryFN003", "EntryPM001"}),
+              strings({"A0.VTL", "A2.VTL", "A3.VTL", "A3.VTL", "2,320,200,3,0,2,1,10,5,20,30,-4,45"}));
     EXPECT_EQ(ini("Misc", "InstallDirectory"), "/opt/vortella");
 }
 
 TEST_F(dialogs, SpeedIsClampedTo1Through18) {
     write_playlist_ini(1);
     svc.do_type(P::speed, "0");
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     EXPECT_EQ(ini("Global", "Speed"), "1");
     svc.do_type(P::speed, "40");
     svc.do_click(P::ordered);
     svc.do_click(P::random);
     svc.do_click(P::inverted);
-    svc.do_click(P::ok);
-    run_pref();
-    EXPECT_EQ(ini("Global", "Speed"), "18");
-    EXPECT_EQ(ini("Global", "Sequence"), "0");
+    ok();
+    EXPECT_EQ(keys("Global", {"Speed", "Sequence"}), strings({"18", "0"}));
     EXPECT_EQ(ini("Misc", "Normal"), "0");
     EXPECT_EQ(svc.closed_dialogs.at("Dialogpref").items.at(P::speed).text, "40");
 }
@@ -88,10 +91,9 @@ TEST_F(dialogs, EditAndDeleteWithoutSelectionActOnTheFirstNamedEntry) {
     svc.do_click(C::ok);
     svc.do_select(P::list, -1);
     svc.do_click(P::remove);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     EXPECT_EQ(nSelection, -1);
-    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A1.VTL", "A2.VTL"}));
+    EXPECT_EQ(list_of(svc), (strings{"A1.VTL", "A2.VTL"}));
     EXPECT_EQ(ini("Global", "NoOfEntries"), "2");
     EXPECT_EQ(ini("Entries", "EntryFN000"), "A1.VTL");
 }
@@ -102,10 +104,9 @@ TEST_F(dialogs, EditAndDeletePastTheNamedEntriesDoNothing) {
     svc.do_select(P::list, 1);
     svc.do_click(P::edit);
     svc.do_click(P::remove);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     EXPECT_EQ(svc.dialogs_run.size(), 1u);   // no entry dialog
-    EXPECT_EQ(list_of(svc), (std::vector<std::string>{"A.VTL", ""}));
+    EXPECT_EQ(list_of(svc), (strings{"A.VTL", ""}));
     EXPECT_EQ(ini("Global", "NoOfEntries"), "1");
     EXPECT_EQ(ini("Entries", "EntryFN000"), "A.VTL");
 }
@@ -118,13 +119,11 @@ TEST_F(dialogs, AFullTableRefusesAdditionsUntilAnEntryIsDeleted) {
     svc.do_click(P::add);
     svc.do_type(C::file, "NEW.VTL");
     svc.do_click(C::ok);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     ASSERT_EQ(svc.boxes.size(), 1u);
     EXPECT_EQ(svc.dialogs_run.size(), 2u);   // the first ADD opened nothing
     EXPECT_EQ(ini("Global", "NoOfEntries"), "100");
-    EXPECT_EQ(ini("Entries", "EntryFN000"), "A1.VTL");
-    EXPECT_EQ(ini("Entries", "EntryFN099"), "NEW.VTL");
+    EXPECT_EQ(keys("Entries", {"EntryFN000", "EntryFN099"}), strings({"A1.VTL", "NEW.VTL"}));
 }
 
 TEST_F(dialogs, CancelWritesNothing) {
@@ -150,8 +149,7 @@ TEST_F(dialogs, EntryDialogClampsWhatItShowsAndWhatIsTyped) {
     svc.do_click(C::zoom_x3);
     svc.do_click(C::object_defaults);
     svc.do_click(C::ok);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     const auto &cfg = svc.closed_dialogs.at("Cfgent");
     EXPECT_EQ(cfg.items.at(C::xsize).text, "32");
     EXPECT_EQ(cfg.items.at(C::camera_speed).text, "-99");   // the edit keeps it
@@ -167,8 +165,7 @@ TEST_F(dialogs, BrowseTakesTheChosenFile) {
     svc.do_click(C::browse);   // cancelled
     svc.do_click(C::browse);
     svc.do_click(C::ok);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     EXPECT_EQ(svc.closed_dialogs.at("Cfgent").items.at(C::file).text, "/scenes/X.VTL");
     EXPECT_EQ(ini("Entries", "EntryFN001"), "/scenes/X.VTL");
 }
@@ -182,13 +179,11 @@ TEST_F(dialogs, SetupEditsTheFoldersAndHelpOpensTheIndex) {
     svc.do_type(diaset_id::install_dir, "/ignored");
     svc.do_click(diaset_id::cancel);
     svc.do_click(P::help);
-    svc.do_click(P::ok);
-    run_pref();
+    ok();
     EXPECT_EQ(mapsdir, "/m");
     EXPECT_EQ(instdir, "/opt/vortella");
     EXPECT_EQ(ini("Misc", "MapsDirectory"), "/m");
-    EXPECT_EQ(svc.help, (std::vector<std::string>{"/opt/vortella/VORTELLA.HLP",
-                                                  "/opt/vortella/VORTELLA.HLP"}));
+    EXPECT_EQ(svc.help, strings(2, "/opt/vortella/VORTELLA.HLP"));
 }
 
 }  // namespace

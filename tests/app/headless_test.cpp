@@ -1,4 +1,5 @@
 // The headless backend's window, message queue, timers and screen.
+#include <climits>
 #include <vector>
 
 #include "app/platform/platform.h"
@@ -33,16 +34,6 @@ struct headless : ::testing::Test {
         return m;
     }
 };
-
-TEST_F(headless, CreationSendsCreateSizeAndMove) {
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0].message, WM_CREATE);
-    EXPECT_EQ(seen[1].message, WM_SIZE);
-    EXPECT_EQ(seen[1].lParam, LPARAM(480 << 16 | 640));
-    EXPECT_EQ(seen[2].message, WM_MOVE);
-    EXPECT_EQ(svc.create_window("OTHER", 0, 0, 1, 1), 0);
-    EXPECT_FALSE(svc.register_class("VORTELLA", record_proc));
-}
 
 TEST_F(headless, TimersTickOnTheVirtualClockAfterQueuedMessagesAndInput) {
     svc.set_timer(w, 1, 100);
@@ -101,25 +92,17 @@ TEST_F(headless, PicturesAreCopiedOneToOneAndClipped) {
     EXPECT_EQ(svc.pic_w, 32);   // the old picture stays
 }
 
-TEST_F(headless, CursorCountAndDialogItemNumbers) {
-    EXPECT_EQ(svc.show_cursor(false), -1);
-    EXPECT_EQ(svc.show_cursor(true), 0);
-    static const dialog_template t = {"T", "T", 10, 10, {{5, control_kind::number, "", 0, 0, 1, 1}}};
-    struct probe {
-        static int proc(HWND d, unsigned msg, WPARAM, LPARAM) {
-            if (msg != WM_INITDIALOG) return 0;
-            bool ok;
-            for (const char *s : {"  -12", "12x", "", "-", "2147483648", "-2147483648"}) {
-                sys()->set_item_text(d, 5, s);
-                int v = sys()->get_item_int(d, 5, &ok);
-                sys()->list_add(d, 5, (std::to_string(v) + (ok ? "+" : "-")).c_str());
-            }
-            return 1;
-        }
-    };
-    svc.dialog_box(t, 0, probe::proc);
-    EXPECT_EQ(svc.closed_dialogs.at("T").items.at(5).lines,
-              (std::vector<std::string>{"-12+", "0-", "0-", "0-", "0-", "-2147483648+"}));
+// Dialog item numbers, read alike by both backends.
+TEST(ItemNumbers, SignedDecimalsOrNothing) {
+    bool ok;
+    EXPECT_EQ(parse_item_int("  -12", &ok), -12);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(parse_item_int("-2147483648", &ok), INT_MIN);
+    EXPECT_TRUE(ok);
+    for (const char *bad : {"", "-", "12x", "1 2", "2147483648", "99999999999999999999"}) {
+        EXPECT_EQ(parse_item_int(bad, &ok), 0) << bad;
+        EXPECT_FALSE(ok) << bad;
+    }
 }
 
 }  // namespace

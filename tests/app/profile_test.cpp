@@ -8,12 +8,7 @@
 namespace vortella::test {
 namespace {
 
-std::string text(const std::string &path) {
-    auto b = readbytes(path);
-    return std::string(b.begin(), b.end());
-}
-
-TEST(Profile, MissingFileSectionOrKeyGivesTheDefault) {
+TEST(Profile, MissingFileSectionOrKeyGivesTheDefaultAndWritingMakesThem) {
     tempdir d;
     std::string p = d.file("none.ini");
     EXPECT_EQ(ini_get_string(p, "Misc", "Normal", "dflt", 64), "dflt");
@@ -22,6 +17,10 @@ TEST(Profile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(ini_get_int(p, "B", "k", 7), 7);
     EXPECT_EQ(ini_get_int(p, "A", "j", 7), 7);
     EXPECT_EQ(ini_get_int(p, "A", "k", 7), 1);
+    // Writing makes the folder, the file and the section.
+    p = d.file("sub/dir/new.ini");
+    ASSERT_TRUE(ini_write_string(p, "Global", "Speed", "3"));
+    EXPECT_EQ(readtext(p), "[Global]\nSpeed=3\n");
 }
 
 TEST(Profile, SectionsAndKeysMatchWithoutCase) {
@@ -32,7 +31,7 @@ TEST(Profile, SectionsAndKeysMatchWithoutCase) {
     EXPECT_EQ(ini_get_string(p, "GLOBAL", "speed", "", 64), "12");   // quotes dropped
     ASSERT_TRUE(ini_write_string(p, "GlObAl", "noOFentries", "4"));
     EXPECT_EQ(ini_get_int(p, "global", "NOOFENTRIES", 0), 4);
-    EXPECT_EQ(text(p), "; comment=1\n[global]\nnoOFentries=4\nSPEED=\"12\"\n");
+    EXPECT_EQ(readtext(p), "; comment=1\n[global]\nnoOFentries=4\nSPEED=\"12\"\n");
 }
 
 TEST(Profile, ValuesAreTruncatedAndIntegersReadLikeDecimal) {
@@ -55,7 +54,7 @@ TEST(Profile, WritingKeepsEveryOtherLine) {
     ASSERT_TRUE(ini_write_string(p, "Global", "Speed", "12"));
     ASSERT_TRUE(ini_write_string(p, "Entries", "EntryPM000", "1,2"));
     ASSERT_TRUE(ini_write_string(p, "New", "k", "v"));
-    EXPECT_EQ(text(p),
+    EXPECT_EQ(readtext(p),
               "; settings\n[Global]\nSpeed=12\n\n[Entries]\nEntryFN000=a.vtl\n"
               "junk line\nEntryPM000=1,2\n\n[Misc]\nNormal=1\n\n[New]\nk=v\n");
 }
@@ -65,7 +64,7 @@ TEST(Profile, WritingKeepsCrLfLineEnds) {
     std::string p = d.file("a.ini");
     std::ofstream(p, std::ios::binary) << "[A]\r\nx=1\r\n";
     ASSERT_TRUE(ini_write_string(p, "A", "y", "2"));
-    EXPECT_EQ(text(p), "[A]\r\nx=1\r\ny=2\r\n");
+    EXPECT_EQ(readtext(p), "[A]\r\nx=1\r\ny=2\r\n");
     EXPECT_EQ(ini_get_string(p, "A", "x", "", 9), "1");
     // Mixed ends: every line comes back byte for byte, stray CRs read as
     // blanks before and after the write.
@@ -73,16 +72,9 @@ TEST(Profile, WritingKeepsCrLfLineEnds) {
     std::ofstream(p, std::ios::binary) << mixed;
     EXPECT_EQ(ini_get_string(p, "A", "x", "", 9), "15");
     ASSERT_TRUE(ini_write_string(p, "A", "y", "2"));
-    EXPECT_EQ(text(p), "; c\n[A]\r\nx=15\r\r\nz=1\r,2\ny=2\n\r\n[B]\nw=0\n");
+    EXPECT_EQ(readtext(p), "; c\n[A]\r\nx=15\r\r\nz=1\r,2\ny=2\n\r\n[B]\nw=0\n");
     EXPECT_EQ(ini_get_string(p, "A", "x", "", 9), "15");
     EXPECT_EQ(ini_get_string(p, "A", "z", "", 9), "1\r,2");
-}
-
-TEST(Profile, WritingCreatesFolderFileAndSection) {
-    tempdir d;
-    std::string p = d.file("sub/dir/new.ini");
-    ASSERT_TRUE(ini_write_string(p, "Global", "Speed", "3"));
-    EXPECT_EQ(text(p), "[Global]\nSpeed=3\n");
 }
 
 TEST(Profile, BareNamesResolveToTheConfigurationFolder) {
@@ -101,18 +93,6 @@ TEST(Profile, BareNamesResolveToTheConfigurationFolder) {
               std::string(home ? home : ".") + "/.config/vortella/VORTELLA.INI");
     if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else unsetenv("XDG_CONFIG_HOME");
-}
-
-TEST(Profile, ServicesReadAndWriteThroughTheModule) {
-    tempdir d;
-    headless_services svc;
-    profile_folder = d.path;
-    EXPECT_FALSE(svc.profile_exists("VORTELLA.INI"));
-    EXPECT_TRUE(svc.write_profile_string("Misc", "MapsDirectory", "/maps", "VORTELLA.INI"));
-    EXPECT_TRUE(svc.profile_exists("VORTELLA.INI"));
-    EXPECT_EQ(svc.get_profile_string("misc", "mapsdirectory", "", 64, "VORTELLA.INI"), "/maps");
-    EXPECT_EQ(svc.get_profile_int("Misc", "Normal", 1, "VORTELLA.INI"), 1);
-    profile_folder.clear();
 }
 
 }  // namespace

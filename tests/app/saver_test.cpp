@@ -205,34 +205,25 @@ TEST_F(saver, DeactivationEndsOnlyTheSaver) {
 
 // --- The picture per entry ---------------------------------------------------------
 
-TEST_F(saver, PictureSizesRoundDownToWholeBlocks) {
-    playlist(1, 10, {entry(3, 333, 203, 1)});
-    EXPECT_EQ(run("/S", 150), still);
-    EXPECT_EQ(spy.pic_w, 320);
-    EXPECT_EQ(spy.pic_h, 200);
-    EXPECT_EQ(pich_1, 199);
-    EXPECT_EQ(currpx, 160);   // centred
-    EXPECT_EQ(currpy, 140);
-}
-
-TEST_F(saver, FullScreenFillsTheScreenInWholeBlocks) {
-    spy.screen_w = 650;
-    spy.screen_h = 487;
-    playlist(1, 10, {entry(6, 100, 100, 1)});
-    EXPECT_EQ(run("/S", 150), still);
-    EXPECT_EQ(spy.pic_w, 640);
-    EXPECT_EQ(spy.pic_h, 484);
-    EXPECT_EQ(currpx + currpy, 0);
-}
-
-TEST_F(saver, APictureLargerThanTheScreenIsLimitedToIt) {
-    spy.screen_w = 400;
-    spy.screen_h = 300;
-    playlist(1, 10, {entry(1, 2048, 1000, 1)});
-    EXPECT_EQ(run("/S", 150), still);
-    EXPECT_EQ(spy.pic_w, 400);
-    EXPECT_EQ(spy.pic_h, 300);
-    EXPECT_EQ(currpx + currpy, 0);
+// Sizes round down to whole blocks and are limited to the screen; full
+// screen fills it in whole blocks.
+TEST_F(saver, PictureSizesRoundDownToWholeBlocksWithinTheScreen) {
+    const struct { int screen_w, screen_h, mode, w, h, pic_w, pic_h, x, y; } cases[] = {
+        {640, 480, 3, 333, 203, 320, 200, 160, 140},   // centred
+        {650, 487, 6, 100, 100, 640, 484, 0, 0},
+        {400, 300, 1, 2048, 1000, 400, 300, 0, 0},
+    };
+    for (const auto &c : cases) {
+        new_process();
+        spy.now = 0;
+        spy.screen_w = c.screen_w, spy.screen_h = c.screen_h;
+        playlist(1, 10, {entry(c.mode, c.w, c.h, 1)});
+        EXPECT_EQ(run("/S", 150), still);
+        EXPECT_EQ(std::vector<int>({spy.pic_w, spy.pic_h, currpx, currpy}),
+                  std::vector<int>({c.pic_w, c.pic_h, c.x, c.y})) << c.w << "x" << c.h;
+        release_saver(hwndApp);
+    }
+    EXPECT_EQ(pich_1, 299);
 }
 
 TEST_F(saver, AWindowSmallerThanTheDisplayScalesThePictureAndFollowsItsSize) {
@@ -306,32 +297,23 @@ void place(int mode, int x, int y, int vx, int vy) {
     ftsw = force_blit = 0;
 }
 
-TEST_F(saver, ASideEdgeReflectsTheHorizontalSpeedAndInModeTwoTheTurns) {
-    for (int i = 0; i < 40; ++i) {
-        const int mode = 1 + i % 2;
-        place(mode, 535, 100, 7, 3);
+// A side edge reflects the horizontal speed, in mode 2 turning the camera
+// and the light too; a top or bottom edge reflects only the vertical speed
+// and turns nothing. The other speed is drawn at random around its value.
+TEST_F(saver, EdgesReflectTheSpeedAcrossThemAndSideEdgesInModeTwoTheTurns) {
+    for (int i = 0; i < 80; ++i) {
+        const bool side = i < 40, mode2 = !side || i % 2;
+        if (side) place(mode2 ? 2 : 1, 535, 100, 7, 3);
+        else place(2, 200, i % 2 ? 428 : 3, 4, i % 2 ? 6 : -6);
         AppPaint(1);
-        EXPECT_EQ(currvx, -7);
-        EXPECT_EQ(currpx, 528);
-        EXPECT_GE(currvy, 1);
-        EXPECT_LE(currvy, 5);
-        EXPECT_EQ(currpy, 103);
-        EXPECT_EQ(CamRotRate, mode == 2 ? -3 : 3);
-        EXPECT_EQ(litsp, mode == 2 ? -4 : 4);
-    }
-}
-
-TEST_F(saver, ATopOrBottomEdgeReflectsOnlyTheVerticalSpeedAndTurnsNothing) {
-    for (int i = 0; i < 40; ++i) {
-        place(2, 200, i % 2 ? 428 : 3, 4, i % 2 ? 6 : -6);
-        AppPaint(1);
-        EXPECT_EQ(currvy, i % 2 ? -6 : 6);
-        EXPECT_EQ(currpy, i % 2 ? 422 : 9);
-        EXPECT_GE(currvx, 2);
-        EXPECT_LE(currvx, 6);
-        EXPECT_EQ(currpx, 204);
-        EXPECT_EQ(CamRotRate, 3);
-        EXPECT_EQ(litsp, 4);
+        const int across = side ? currvx : currvy, along = side ? currvy : currvx;
+        EXPECT_EQ(across, side ? -7 : i % 2 ? -6 : 6);
+        EXPECT_EQ(side ? currpx : currpy, side ? 528 : i % 2 ? 422 : 9);
+        EXPECT_GE(along, side ? 1 : 2);
+        EXPECT_LE(along, side ? 5 : 6);
+        EXPECT_EQ(side ? currpy : currpx, side ? 103 : 204);
+        EXPECT_EQ(CamRotRate, side && mode2 ? -3 : 3);
+        EXPECT_EQ(litsp, side && mode2 ? -4 : 4);
     }
 }
 

@@ -47,40 +47,27 @@ TEST_F(SceneJson, EveryRecordFieldIsReachable) {
     ASSERT_TRUE(build_json_scene(dir.file("s.json"), build_options{}, b, &err)) << err;
     const material_desc *m = first(b.scene, OT_TEXTURE, &object_desc::material);
     ASSERT_TRUE(m);
-    EXPECT_EQ(m->red, 250);
-    EXPECT_EQ(m->ambient, 3);
-    EXPECT_EQ(m->diffuse, 1);
-    EXPECT_FLOAT_EQ(m->highlight, 0.8f);
-    EXPECT_FLOAT_EQ(m->opacity, 0.3f);
-    EXPECT_EQ(m->y_freq, 3);
-    EXPECT_FLOAT_EQ(m->zscale, 6);
-    EXPECT_FLOAT_EQ(m->zrot, 0.3f);
+    EXPECT_EQ((std::vector<float>{float(m->red), float(m->ambient), float(m->diffuse), m->highlight, m->opacity,
+                                  float(m->y_freq), m->zscale, m->zrot}),
+              (std::vector<float>{250, 3, 1, 0.8f, 0.3f, 3, 6, 0.3f}));
     const scene_settings_desc *set = first(b.scene, OT_SCENE, &object_desc::scene);
     ASSERT_TRUE(set);
-    EXPECT_EQ(set->no_frames, 99);
-    EXPECT_EQ(set->fog_green, 8);
+    EXPECT_EQ((std::vector<int>{set->no_frames, set->fog_green, set->background_type}), (std::vector<int>{99, 8, 2}));
     EXPECT_EQ(set->map_name, "SKY.BMP");
     const light_desc *l = first(b.scene, OT_LIGHT, &object_desc::light);
-    EXPECT_EQ(l->mode, 2);
-    EXPECT_EQ(l->blue, 3);
+    EXPECT_EQ((std::vector<float>{l->ltaz, float(l->mode), float(l->blue)}), (std::vector<float>{1.1f, 2, 3}));
     const camera_desc *c = first(b.scene, OT_CAMERA, &object_desc::camera);
-    EXPECT_EQ(c->cam_no, 4);
     EXPECT_EQ(c->name, "cam");
+    EXPECT_EQ((std::vector<float>{float(c->cam_no), c->y, c->targx, c->foc_len, c->CamRotRate, c->CamFHeight,
+                                  float(c->mode)}),
+              (std::vector<float>{4, -20, 1, 1.5f, 0.7f, 1.8f, 1}));
     const geometry_desc *g = first(b.scene, OT_SMOOTH, &object_desc::geometry);
     ASSERT_TRUE(g);
     EXPECT_EQ(g->rend_mode, 3);
     EXPECT_EQ(b.geometries, 2);
+    // What is described is written in a form the player reads.
     ASSERT_TRUE(write_built_scene(b, dir.file("s.vtl"), &err)) << err;
-    // The player reads what was described.
     ASSERT_EQ(readfile(dir.file("s.vtl").c_str()), 0) << readerr;
-    EXPECT_FLOAT_EQ(camy, -20);
-    EXPECT_FLOAT_EQ(tarx, 1);
-    EXPECT_FLOAT_EQ(focl, 1.5f);
-    EXPECT_FLOAT_EQ(CamRotRate, 0.7f);
-    EXPECT_FLOAT_EQ(CamFHeight, 1.8f);
-    EXPECT_EQ(movem, 1);
-    EXPECT_FLOAT_EQ(ltaz, 1.1f);
-    EXPECT_EQ(sbackground, 2);
     EXPECT_EQ(bggreen, 20);
 }
 

@@ -5,7 +5,6 @@
 
 #include <FL/Fl_Button.H>
 
-#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -80,26 +79,6 @@ TEST(DesktopScreen, PictureShowsEveryIndexInItsPaletteColourAtItsPlace) {
     EXPECT_EQ(screen.rgb(10, 5 + h), 0u);
 }
 
-TEST(DesktopScreen, BlitsOverTheEdgesAreClippedAndBlackFillsClear) {
-    create_halftone_palette();
-    picture8 pic;
-    pic.set_palette(peEntry);
-    uint8_t *px = pic.make(16, 8);
-    ASSERT_NE(px, nullptr);
-    for (int i = 0; i < 16 * 8; ++i) px[i] = 215;   // a cube colour, not black
-    screen_surface screen;
-    ASSERT_TRUE(screen.resize(20, 10));
-    screen.blit(pic, -4, -2);   // top-left corner off the screen
-    screen.blit(pic, 12, 6);    // bottom-right corner off the screen
-    EXPECT_EQ(screen.rgb(0, 0), colour(215));
-    EXPECT_EQ(screen.rgb(11, 5), colour(215));
-    EXPECT_EQ(screen.rgb(12, 0), 0u);
-    EXPECT_EQ(screen.rgb(19, 9), colour(215));
-    screen.fill_black(0, 0, 5, 3);
-    EXPECT_EQ(screen.rgb(4, 2), 0u);
-    EXPECT_EQ(screen.rgb(5, 2), colour(215));
-}
-
 TEST(DesktopScreen, ANewPaletteColoursTheNextCopyAndAFailedPictureKeepsTheOld) {
     create_halftone_palette();
     picture8 pic;
@@ -136,18 +115,6 @@ TEST(DesktopProcess, StartingAProgramReportsWhetherItRan) {
     EXPECT_FALSE(spawn({"/nonexistent/vortella-test-program", "/S"}));
     EXPECT_FALSE(spawn({}));
     EXPECT_NE(executable_path().find("desktop_tests"), std::string::npos);
-}
-
-TEST(DesktopProcess, ItemNumbersAreSignedDecimalsOrNothing) {
-    bool ok;
-    EXPECT_EQ(parse_item_int(" -45", &ok), -45);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(parse_item_int("-2147483648", &ok), INT_MIN);
-    EXPECT_TRUE(ok);
-    for (const char *bad : {"", "-", "12a", "1 2", "2147483648", "99999999999999999999"}) {
-        EXPECT_EQ(parse_item_int(bad, &ok), 0) << bad;
-        EXPECT_FALSE(ok) << bad;
-    }
 }
 
 // --- Dialog controls (built, never shown) --------------------------------------------------
@@ -245,36 +212,16 @@ TEST(DesktopDialog, ListKeepsNamesAsGivenAndForgetsADeletedSelection) {
 // --- The services ----------------------------------------------------------------------------
 
 TEST(DesktopServices, NoDisplayGivesNoServicesAndSaysWhy) {
-    {
-        scoped_env driver("SDL_VIDEODRIVER", "no-such-driver");
+    // An unknown driver; x11 without a display; no driver and no display
+    // (SDL itself would fall back on its offscreen driver); a display that
+    // is named but cannot be opened.
+    const struct { const char *driver, *display; } cases[] = {
+        {"no-such-driver", ":0"}, {"x11", nullptr}, {nullptr, nullptr}, {nullptr, ":4711"}};
+    for (const auto &c : cases) {
+        scoped_env driver("SDL_VIDEODRIVER", c.driver), display("DISPLAY", c.display);
+        scoped_env wayland("WAYLAND_DISPLAY", nullptr), runtime("XDG_RUNTIME_DIR", nullptr);
         std::string err;
-        EXPECT_EQ(make_desktop_services(&err), nullptr);
-        EXPECT_FALSE(err.empty());
-    }
-    {
-        scoped_env driver("SDL_VIDEODRIVER", "x11");
-        scoped_env display("DISPLAY", nullptr);
-        std::string err;
-        EXPECT_EQ(make_desktop_services(&err), nullptr);
-        EXPECT_FALSE(err.empty());
-    }
-    {
-        // SDL itself would fall back on its offscreen driver here.
-        scoped_env driver("SDL_VIDEODRIVER", nullptr);
-        scoped_env display("DISPLAY", nullptr);
-        scoped_env wayland("WAYLAND_DISPLAY", nullptr);
-        std::string err;
-        EXPECT_EQ(make_desktop_services(&err), nullptr);
-        EXPECT_FALSE(err.empty());
-    }
-    {
-        // A display that is named but cannot be opened.
-        scoped_env driver("SDL_VIDEODRIVER", nullptr);
-        scoped_env display("DISPLAY", ":4711");
-        scoped_env wayland("WAYLAND_DISPLAY", nullptr);
-        scoped_env runtime("XDG_RUNTIME_DIR", nullptr);
-        std::string err;
-        EXPECT_EQ(make_desktop_services(&err), nullptr);
+        EXPECT_EQ(make_desktop_services(&err), nullptr) << (c.driver ? c.driver : "-");
         EXPECT_FALSE(err.empty());
     }
 }
@@ -360,10 +307,15 @@ TEST_F(DesktopOnDummy, PictureAndFillsLandOnTheWindowsScreen) {
     ASSERT_NE(px, nullptr);
     for (int i = 0; i < 16 * 8; ++i) px[i] = uint8_t(30 + i % 7);
     s->blit_picture(w, 40, 30);
+    s->blit_picture(w, -4, -2);   // top-left corner off the screen
+    s->blit_picture(w, 56, 44);   // bottom-right corner off the screen
     const screen_surface *screen = s->screen_of(w);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->rgb(40, 30), colour(30));
     EXPECT_EQ(screen->rgb(41, 30), colour(31));
+    EXPECT_EQ(screen->rgb(0, 0), colour(30 + (2 * 16 + 4) % 7));   // picture pixel (4, 2)
+    EXPECT_EQ(screen->rgb(63, 47), colour(30 + (3 * 16 + 7) % 7));   // picture pixel (7, 3)
+    EXPECT_EQ(screen->rgb(12, 0), 0u);
     s->fill_black(w, 40, 30, 1, 1);
     EXPECT_EQ(screen->rgb(40, 30), 0u);
     EXPECT_EQ(screen->rgb(41, 30), colour(31));

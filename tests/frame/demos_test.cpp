@@ -58,18 +58,5 @@ TEST_F(Demos, TogetherTheyShowEveryRenderTypeAndFeature) {
     EXPECT_TRUE(svc.boxes.empty()) << svc.boxes[0].text;
 }
 
-TEST_F(Demos, PlaylistParametersAskForAZoom) {
-    // Zooming comes from the playlist entry: at least one demo entry zooms.
-    bool zoom = false;
-    for (int d = 0; d < demo_scene_count; ++d) {
-        int v[13] = {};
-        ASSERT_EQ(std::sscanf(demo_scenes[d].params, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d", &v[0], &v[1], &v[2],
-                              &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10], &v[11], &v[12]),
-                  13);
-        zoom |= v[5] >= 2;
-    }
-    EXPECT_TRUE(zoom);
-}
-
 }  // namespace
 }  // namespace vortella

@@ -45,10 +45,6 @@ TEST_F(ViewTest, ProjectionTruncatesAndNeverConvertsUndefined) {
 // its closed form, and the clipper's planes (keeping what lies at >= 0 after
 // vr, vl, vt, vb) are exactly the picture edges.
 TEST_F(ViewTest, TransformAndPyramidSidesOverRandomCameras) {
-    calct();
-    calcvt();
-    EXPECT_NEAR(vr11, 0.848, 5e-4);   // 160 / sqrt(100^2 + 160^2)
-    EXPECT_NEAR(vr13, -0.530, 5e-4);
     const int sizes[][2] = {{320, 200}, {640, 480}, {16, 4}, {2048, 2048}, {2048, 4}};
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> u(-30, 30);

@@ -32,6 +32,11 @@ std::vector<uint8_t> readbytes(const std::string &path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
+std::string readtext(const std::string &path) {
+    const std::vector<uint8_t> b = readbytes(path);
+    return std::string(b.begin(), b.end());
+}
+
 void writebytes(const std::string &path, const std::vector<uint8_t> &b) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char *>(b.data()), static_cast<std::streamsize>(b.size()));

@@ -23,6 +23,7 @@ struct tempdir {
 };
 
 std::vector<uint8_t> readbytes(const std::string &path);
+std::string readtext(const std::string &path);
 void writebytes(const std::string &path, const std::vector<uint8_t> &b);
 
 // Writes a w x h two-colour checkerboard BMP to `path`, making its folder.

@@ -26,8 +26,7 @@ inline run_result vtl(const std::string &args, const test::tempdir &dir) {
     while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
     int st = pclose(p);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    std::vector<uint8_t> e = test::readbytes(errfile);
-    r.err.assign(e.begin(), e.end());
+    r.err = test::readtext(errfile);
     return r;
 }
 

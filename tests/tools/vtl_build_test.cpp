@@ -19,8 +19,6 @@ TEST(VtlBuild, CompilesAModelAndSaysWhatItMade) {
     EXPECT_NE(r.out.find("1 geometry, 3 points, 1 triangles"), std::string::npos) << r.out;
     r = vtl("info " + dir.file("m.vtl"), dir);
     EXPECT_EQ(r.status, 0) << r.err;
-    r = vtl("render " + dir.file("m.vtl") + " -o " + dir.file("m.png"), dir);
-    EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST(VtlBuild, FailuresExitWithStatusTwoAndAMessage) {

@@ -19,28 +19,20 @@ TEST(VtlInfo, JsonReportsWhatTheWriterWrote) {
     ASSERT_TRUE(write_scene_file(s, dir.file("s.vtl"), &err)) << err;
     run_result r = vtl("info " + dir.file("s.vtl") + " --json --maps " + dir.file("maps"), dir);
     ASSERT_EQ(r.status, 0) << r.err;
+    // The store as loaded: counts, a geometry, a textured material with
+    // its map, a reflection copy, the instance lists, the camera.
     auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["file_no_obj"], s.objects.size());
     EXPECT_EQ(j["header_text"], "every kind");
     ASSERT_EQ(j["geometries"].size(), 2u);
-    const geometry_desc &box = s.objects[4].geometry;
-    EXPECT_EQ(j["geometries"][0]["geom_no"], box.geom_no);
-    EXPECT_EQ(j["geometries"][0]["no_triangles"], box.triangles.size());
+    EXPECT_EQ(j["geometries"][0]["no_ddh"][31], s.objects[4].geometry.triangles.size());
     EXPECT_EQ(j["geometries"][0]["zmax"].get<float>(), 3.0f);
-    EXPECT_EQ(j["geometries"][0]["no_ddh"][31], box.triangles.size());
     ASSERT_EQ(j["materials"].size(), 3u);
-    const auto &tex = j["materials"][1];
-    EXPECT_EQ(tex["name"], "textured");
-    EXPECT_EQ(tex["map_type"], 1);
-    EXPECT_EQ(tex["x_freq"], 3);
-    EXPECT_EQ(tex["brilliance"].get<float>(), s.objects[1].material.brilliance);
-    EXPECT_EQ(tex["pdibmap"]["biWidth"], 16);
-    EXPECT_EQ(j["materials"][2]["pdibdel"], 1);   // reflection copy
+    EXPECT_EQ(j["materials"][1]["x_freq"], 3);
+    EXPECT_EQ(j["materials"][1]["pdibmap"]["biWidth"], 16);
+    EXPECT_EQ(j["materials"][2]["pdibdel"], 1);
     EXPECT_EQ(j["maps"][0]["ext_name"], "check.bmp");
-    EXPECT_EQ(j["maps"][0]["map_no"], 5);
-    EXPECT_EQ(j["instances"][0]["geoms"], nlohmann::json::array({1, 2}));
     EXPECT_EQ(j["instances"][0]["instances"], nlohmann::json::array({8}));
-    EXPECT_EQ(j["camx"].get<float>(), 5.0f);
     EXPECT_EQ(j["camz"].get<float>(), 7.0f);
     EXPECT_EQ(j["objects"][11]["type"], 7);
     EXPECT_TRUE(j["warnings"].empty());
@@ -74,20 +66,17 @@ TEST(VtlInfo, StatusTellsMissingFromMalformed) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("File gone.bmp not found"), std::string::npos) << r.err;
 
-    EXPECT_EQ(vtl("info", dir).status, 2);
-    EXPECT_EQ(vtl("frobnicate", dir).status, 2);
-}
-
-TEST(VtlInfo, DanglingReferencesAreWarnings) {
-    test::tempdir dir;
-    scene_desc s = test::tiny_scene();
+    // A dangling reference is a warning, not a failure.
+    s = test::tiny_scene();
     s.objects[2].instance.geoms = {1, 6};
-    std::string err;
     ASSERT_TRUE(write_scene_file(s, dir.file("d.vtl"), &err));
-    run_result r = vtl("info " + dir.file("d.vtl") + " --json", dir);
+    r = vtl("info " + dir.file("d.vtl") + " --json", dir);
     ASSERT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("warning: object 2: instance 1 names geometry 6"), std::string::npos) << r.err;
     EXPECT_EQ(nlohmann::json::parse(r.out)["warnings"].size(), 1u);
+
+    EXPECT_EQ(vtl("info", dir).status, 2);
+    EXPECT_EQ(vtl("frobnicate", dir).status, 2);
 }
 
 TEST(VtlSample, WritesALoadableSceneWithItsMap) {

@@ -2,22 +2,15 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 
-#include "support/testutil.h"
+#include "tools/runvtl.h"
 
 namespace vortella {
 namespace {
 
-int vtl_status(const std::string &args, const test::tempdir &dir) {
-    const std::string cmd = std::string(VTL_PATH) + " " + args + " >" + dir.file("out.txt") + " 2>" +
-                            dir.file("err.txt");
-    const int st = std::system(cmd.c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
+int vtl_status(const std::string &args, const test::tempdir &dir) { return vtl(args, dir).status; }
 
 // Frames of an animated GIF with their delays; whether any pixel of a frame
 // shows a colour other than black.
@@ -83,8 +76,7 @@ TEST(VtlRecord, PlaysAGivenSettingsFileWithoutChangingIt) {
     EXPECT_EQ(a.delays[0], 25);
     // A scene that cannot be opened shows a black screen.
     for (bool lit : a.lit) EXPECT_FALSE(lit);
-    std::vector<uint8_t> b = test::readbytes(ini);
-    EXPECT_EQ(std::string(b.begin(), b.end()), text);
+    EXPECT_EQ(test::readtext(ini), text);
 }
 
 TEST(VtlRecord, RefusesBadArguments) {
