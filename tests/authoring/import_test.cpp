@@ -239,8 +239,8 @@ void check_cut(const model_mesh &m, const geometry_options &o, size_t min_parts)
             hi[1] = std::max(hi[1], p.y);
         area += double(hi[0] - lo[0]) * (hi[1] - lo[1]);
     }
-    const std::array<float, 6> b = model_box(m);
-    EXPECT_LT(area, 1.1 * double(b[3] - b[0]) * (b[4] - b[1]));
+    const std::array<float, 6> box = model_box(m);
+    EXPECT_LT(area, 1.1 * double(box[3] - box[0]) * (box[4] - box[1]));
     std::multiset<std::array<float, 9>> whole;
     for (const auto &t : m.triangles) {
         const auto &a = m.positions[t[0]], &b = m.positions[t[1]], &c = m.positions[t[2]];
