@@ -59,6 +59,8 @@ bool x_display() {
 
 // --- The picture on the screen --------------------------------------------------------
 
+// Every index in its palette colour at its place; a new palette colours the
+// next copy, and a picture that cannot be made keeps the old one.
 TEST(DesktopScreen, PictureShowsEveryIndexInItsPaletteColourAtItsPlace) {
     create_halftone_palette();
     picture8 pic;
@@ -77,25 +79,14 @@ TEST(DesktopScreen, PictureShowsEveryIndexInItsPaletteColourAtItsPlace) {
     EXPECT_EQ(screen.rgb(9, 5), 0u);
     EXPECT_EQ(screen.rgb(10 + w, 5), 0u);
     EXPECT_EQ(screen.rgb(10, 5 + h), 0u);
-}
-
-TEST(DesktopScreen, ANewPaletteColoursTheNextCopyAndAFailedPictureKeepsTheOld) {
-    create_halftone_palette();
-    picture8 pic;
-    pic.set_palette(peEntry);
-    uint8_t *px = pic.make(16, 4);
-    ASSERT_NE(px, nullptr);
-    px[0] = 7;
     EXPECT_EQ(pic.make(0, 4), nullptr);
     ASSERT_NE(pic.surface(), nullptr);
     PALETTEENTRY pe[256];
     for (int i = 0; i < 256; ++i) pe[i] = peEntry[i];
     pe[7] = {1, 2, 3, 0};
     pic.set_palette(pe);
-    screen_surface screen;
-    ASSERT_TRUE(screen.resize(16, 4));
-    screen.blit(pic, 0, 0);
-    EXPECT_EQ(screen.rgb(0, 0), 0x010203u);
+    screen.blit(pic, 10, 5);
+    EXPECT_EQ(screen.rgb(17, 5), 0x010203u);
 }
 
 // --- Command lines and numbers ------------------------------------------------------------
@@ -147,45 +138,36 @@ const dialog_template marks_template = {
 
 }  // namespace
 
-TEST(DesktopDialog, MarksChangeOnlyWhenTheProcedureSetsThem) {
+// The procedures set every mark themselves and hear only of what the user
+// does: a click flips nothing and sends BN_CLICKED; code changes and clicks
+// on disabled controls send nothing; typing sends EN_CHANGE; closing the
+// window is Cancel. Marking one radio group leaves the other alone.
+TEST(DesktopDialog, MarksChangeOnlyWhenTheProcedureSetsThemAndOnlyTheUserIsHeard) {
     seen.clear();
     dialog_window d(7, marks_template, recording_proc);
     d.set_check(10, BST_CHECKED);
     d.set_check(20, BST_CHECKED);
-    // A click as the toolkit delivers it: it flips the button, then calls back.
-    auto click = [&](int id) {
+    for (int id : {11, 30}) {   // a click as the toolkit delivers it: it flips the button, then calls back
         auto *b = static_cast<Fl_Button *>(d.widget(id));
         b->value(!b->value());
         b->do_callback();
-    };
-    click(11);
-    click(30);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], (std::pair<unsigned, WPARAM>{WM_COMMAND, MAKEWPARAM(11, BN_CLICKED)}));
-    EXPECT_EQ(seen[1], (std::pair<unsigned, WPARAM>{WM_COMMAND, MAKEWPARAM(30, BN_CLICKED)}));
-    // Nothing moved: the procedure did not set the marks.
-    EXPECT_EQ(d.check(10), BST_CHECKED);
-    EXPECT_EQ(d.check(11), BST_UNCHECKED);
-    EXPECT_EQ(d.check(30), BST_UNCHECKED);
-    // Marking one group leaves the other alone.
-    d.set_check(10, BST_UNCHECKED);
+    }
+    EXPECT_EQ((std::vector<int>{d.check(10), d.check(11), d.check(30)}),
+              (std::vector<int>{BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED}));
     d.set_check(11, BST_CHECKED);
     EXPECT_EQ(d.check(20), BST_CHECKED);
-}
-
-TEST(DesktopDialog, DisabledControlsAndCodeChangesSendNothing) {
-    seen.clear();
-    dialog_window d(7, marks_template, recording_proc);
     EXPECT_FALSE(d.enabled(21));
     d.user_click(21);
     d.set_text(40, "12");
     d.set_check(30, BST_CHECKED);
-    EXPECT_TRUE(seen.empty());
     d.user_type(40, "-7");
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].second, MAKEWPARAM(40, EN_CHANGE));
     EXPECT_EQ(d.text(40), "-7");
     d.user_close();
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ((std::vector<std::pair<unsigned, WPARAM>>(seen.begin(), seen.begin() + 3)),
+              (std::vector<std::pair<unsigned, WPARAM>>{{WM_COMMAND, MAKEWPARAM(11, BN_CLICKED)},
+                                                        {WM_COMMAND, MAKEWPARAM(30, BN_CLICKED)},
+                                                        {WM_COMMAND, MAKEWPARAM(40, EN_CHANGE)}}));
     EXPECT_EQ(seen.back().second, MAKEWPARAM(IDCANCEL, BN_CLICKED));
 }
 
@@ -195,16 +177,14 @@ TEST(DesktopDialog, ListKeepsNamesAsGivenAndForgetsADeletedSelection) {
     seen.clear();
     dialog_window d(7, marks_template, recording_proc);
     EXPECT_EQ(d.list_selection(50), -1);
-    EXPECT_EQ(d.list_add(50, "@b.vtl"), 0);
-    EXPECT_EQ(d.list_add(50, ""), 1);
-    EXPECT_EQ(d.list_add(50, "c.vtl"), 2);
-    EXPECT_EQ(d.list_text(50, 0), "@b.vtl");
+    const char *names[] = {"@b.vtl", "", "c.vtl"};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(d.list_add(50, names[i]), i);
+    EXPECT_EQ(d.list_text(50, 0), "@b.vtl");   // not a format mark
     d.user_select(50, 2);
     EXPECT_EQ(seen.back().second, MAKEWPARAM(50, LBN_SELCHANGE));
     EXPECT_EQ(d.list_selection(50), 2);
     EXPECT_EQ(d.list_delete(50, 2), 2);
     EXPECT_EQ(d.list_selection(50), -1);
-    EXPECT_EQ(d.list_delete(50, 5), -1);
     d.list_reset(50);
     EXPECT_EQ(d.list_count(50), 0);
 }
@@ -282,11 +262,8 @@ TEST_F(DesktopOnDummy, TimerTicksArriveThroughTheLoopAfterPostedMessages) {
     ASSERT_TRUE(s->set_timer(w, 1, 1));
     s->post_message(w, WM_MOVE, 0, 0);
     MSG m;
-    ASSERT_TRUE(s->get_message(m));
-    EXPECT_EQ(m.message, unsigned(WM_MOVE));
-    ASSERT_TRUE(s->get_message(m));
-    EXPECT_EQ(m.message, unsigned(WM_TIMER));
-    EXPECT_EQ(m.wParam, WPARAM(1));
+    ASSERT_TRUE(s->get_message(m) && m.message == WM_MOVE);
+    ASSERT_TRUE(s->get_message(m) && m.message == WM_TIMER && m.wParam == 1);
     s->kill_timer(w, 1);
     s->post_quit_message(0);
     EXPECT_FALSE(s->get_message(m));
@@ -297,12 +274,11 @@ TEST_F(DesktopOnDummy, PictureAndFillsLandOnTheWindowsScreen) {
     int bits = 0;
     bool palette = false;
     ASSERT_TRUE(s->display_caps(bits, palette));
-    EXPECT_EQ(bits, 8);
-    EXPECT_TRUE(palette);
+    EXPECT_TRUE(bits == 8 && palette);
     HWND w = s->create_window("VORTELLA", 0, 0, 64, 48);
     ASSERT_NE(w, 0);
     EXPECT_EQ(s->realize_palette(w), 256);
-    EXPECT_EQ(s->realize_palette(w), 0);
+    EXPECT_EQ(s->realize_palette(w), 0);   // nothing changed
     uint8_t *px = s->create_picture(16, 8);
     ASSERT_NE(px, nullptr);
     for (int i = 0; i < 16 * 8; ++i) px[i] = uint8_t(30 + i % 7);
@@ -311,14 +287,12 @@ TEST_F(DesktopOnDummy, PictureAndFillsLandOnTheWindowsScreen) {
     s->blit_picture(w, 56, 44);   // bottom-right corner off the screen
     const screen_surface *screen = s->screen_of(w);
     ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(screen->rgb(40, 30), colour(30));
-    EXPECT_EQ(screen->rgb(41, 30), colour(31));
-    EXPECT_EQ(screen->rgb(0, 0), colour(30 + (2 * 16 + 4) % 7));   // picture pixel (4, 2)
-    EXPECT_EQ(screen->rgb(63, 47), colour(30 + (3 * 16 + 7) % 7));   // picture pixel (7, 3)
-    EXPECT_EQ(screen->rgb(12, 0), 0u);
+    // Picture pixels (0, 0), (4, 2) and (7, 3) at their places; nothing beside.
+    EXPECT_EQ((std::vector<uint32_t>{screen->rgb(40, 30), screen->rgb(0, 0), screen->rgb(63, 47), screen->rgb(12, 0)}),
+              (std::vector<uint32_t>{colour(30), colour(30 + 36 % 7), colour(30 + 55 % 7), 0}));
     s->fill_black(w, 40, 30, 1, 1);
-    EXPECT_EQ(screen->rgb(40, 30), 0u);
-    EXPECT_EQ(screen->rgb(41, 30), colour(31));
+    EXPECT_EQ((std::vector<uint32_t>{screen->rgb(40, 30), screen->rgb(41, 30)}),
+              (std::vector<uint32_t>{0, colour(31)}));
     EXPECT_EQ(s->show_cursor(false), -1);
     EXPECT_EQ(s->show_cursor(true), 0);
 }

@@ -90,36 +90,32 @@ int pick(mem_render_entry_s b, mem_render_entry_s e) {
     return p == &b ? 0 : p == &e ? 1 : -1;
 }
 
-TEST(MergePick, FartherAndExhaustedEntries) {
-    // The last one is exhausted (vzmax -666).
+// Exhausted entries (vzmax -666) are passed over; of the rest, one within a
+// factor of 10 and wholly farther is taken without overlap tests, and with
+// identical ranges the centre rule decides, keeping the first on a tie.
+TEST(MergePick, FartherExhaustedAndIdenticalRanges) {
     mem_render_entry_s v[] = {cand(1, 2, 0, 10), cand(5, 6, 200, 210), cand(-700, -666, 0, 10)};
     v[0].next_entry = &v[1], v[1].next_entry = &v[2];
-    // Within a factor of 10 and wholly farther: taken without overlap tests.
     EXPECT_EQ(mergepick(&v[0]), &v[1]);
     v[1].vzmax = -666.0f;
     EXPECT_EQ(mergepick(&v[0]), &v[0]);
     v[0].vzmax = -666.0f;
     EXPECT_EQ(mergepick(&v[0]), nullptr);
-}
-
-TEST(MergePick, IdenticalRangesGoByTheCentreAndKeepTheFirst) {
     EXPECT_EQ(pick(cand(1, 3, 0, 50), cand(1, 3, 0, 50)), 0);
-    // Same extent, farther centre, screen boxes apart: centre rule.
     EXPECT_EQ(pick(cand(1, 3, 0, 50), cand(1.5f, 3.5f, 100, 150)), 1);
 }
 
-TEST(MergePick, ZeroExtentTriangleTakesTheEnlargedPath) {
+// Overlapping candidates are settled by the sides of each other's planes,
+// on the enlarged path (path A) or with overlapping depth ranges (path B).
+TEST(MergePick, PlaneSidesSettleOverlappingTriangles) {
     // B flat in depth (sd = 0), E with extent: 10 x 0 < dz, so path A. The
     // enlarged intervals overlap; E's extent is the larger, so B's vertices
     // against E's plane decide: B lies above E's plane (in front) → take E.
-    mem_render_entry_s e = cand(1, 3, 10, 60, 0.0f);
-    e.symin = 10, e.symax = 90;
-    EXPECT_EQ(pick(cand(2, 2, 0, 50, 1.0f), e), 1);
+    mem_render_entry_s a = cand(1, 3, 10, 60, 0.0f);
+    a.symin = 10, a.symax = 90;
+    EXPECT_EQ(pick(cand(2, 2, 0, 50, 1.0f), a), 1);
     // B below E's plane: keep B.
-    EXPECT_EQ(pick(cand(2, 2, 0, 50, -1.0f), e), 0);
-}
-
-TEST(MergePick, PlaneSidesSettleOverlappingTriangles) {
+    EXPECT_EQ(pick(cand(2, 2, 0, 50, -1.0f), a), 0);
     // Path B, overlapping depth ranges and boxes, no edge crossing, E's
     // triangle inside B's on screen (identical intervals would not count as
     // overlapping, so the boxes differ): B above E's plane → E painted first.

@@ -9,98 +9,52 @@
 # The daemon refuses to run as root, so it runs as an unprivileged user.
 #
 # usage (as root): daemon_xvfb.sh VORTELLA.DEB
-set -u
-deb=${1:?usage: daemon_xvfb.sh VORTELLA.DEB}
-deb=$(realpath "$deb")
+deb=$(realpath "${1:?usage: daemon_xvfb.sh VORTELLA.DEB}")
 [ "$(id -u)" -eq 0 ] || { echo "daemon_xvfb.sh installs a package: run it as root"; exit 1; }
-for tool in Xvfb xscreensaver xscreensaver-command xscreensaver-settings strace xwd convert setpriv; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (scripts/hack-test installs it)"; exit 1; }
-done
-
+. "$(dirname "$0")/../support/xvfb.sh"
+need 1 Xvfb xscreensaver xscreensaver-command xscreensaver-settings strace xwd convert setpriv
 # The test installs its package and removes it again; it never replaces
 # one the machine already has.
 if dpkg-query -W -f='${Status}' vortella 2>/dev/null | grep -q 'install ok installed'; then
-  echo "FAIL: a vortella package is installed; remove it (dpkg -r vortella) to run this test"
-  exit 1
+  fail "a vortella package is installed; remove it (dpkg -r vortella) to run this test"
 fi
-
 user=vortella-test
 id "$user" >/dev/null 2>&1 ||
   useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
-
-work=$(mktemp -d)
 chmod 755 "$work"
-home="$work/home"
+home="$work/home" log="$work/daemon.log" installed=""
 mkdir -p "$home"
 chown "$user:" "$home"
-xpid="" dpid="" installed=""
-cleanup() {
-  [ -n "$dpid" ] && kill "$dpid" 2>/dev/null
+more_cleanup() {
   pkill -u "$user" -x vortella-hack 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
   [ -n "$installed" ] && dpkg -r vortella >/dev/null 2>&1
-  rm -rf "$work"
 }
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- daemon log:"
-  tail -n 30 "$work/daemon.log" 2>/dev/null
-  exit 1
-}
-
-wait_for() {
-  local n=$1
-  shift
-  for _ in $(seq "$n"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xpid=$!
-wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-display=":$(head -n1 "$work/display")"
-
+start_xvfb 800x600x24
 # Everything the user runs: their own id, home and display.
 as_user() {
   setpriv --reuid="$user" --regid="$user" --clear-groups \
-    env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$display" "$@"
+    env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$DISPLAY" "$@"
 }
 
-# --- The package and the hack's description ---------------------------------------------
+# --- The package and the hack's description ------------------------------------
 
 dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "the package did not install"; }
 installed=1
-xml=/usr/share/xscreensaver/config/vortella-hack.xml
-[ -f "$xml" ] || fail "the package has no $xml"
 # The daemon and the settings program know a hack by its program name: the
 # description's name, whose command line is that name and its arguments.
+# (scripts/hack-test checks that the package holds both files.)
+xml=/usr/share/xscreensaver/config/vortella-hack.xml
 name=$(sed -n 's/.*<screensaver name="\([^"]*\)".*/\1/p' "$xml")
 args=$(sed -n 's/.*<command arg="\([^"]*\)".*/\1/p' "$xml" | tr '\n' ' ')
 [ "$name" = vortella-hack ] || fail "the description names \"$name\", not the hack"
-[ -x "/usr/libexec/xscreensaver/$name" ] || fail "no $name beside the other hacks"
-
-cat >"$home/.xscreensaver" <<EOF
-timeout:	0:30:00
-cycle:	0:00:00
-lock:	False
-fade:	False
-unfade:	False
-splash:	False
-mode:	one
-selected:	0
-programs:	$name $args \\n
-EOF
+printf '%s\n' 'timeout:	0:30:00' 'cycle:	0:00:00' 'lock:	False' 'fade:	False' 'unfade:	False' \
+  'splash:	False' 'mode:	one' 'selected:	0' "programs:	$name $args \\n" >"$home/.xscreensaver"
 chown "$user:" "$home/.xscreensaver"
 
 # The settings program reads the selected hack's description.
 (cd "$work" && exec timeout 20 strace -f -e trace=openat -o "$work/settings.trace" \
   setpriv --reuid="$user" --regid="$user" --clear-groups \
-  env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$display" xscreensaver-settings \
+  env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$DISPLAY" xscreensaver-settings \
   >"$work/settings.log" 2>&1) &
 spid=$!
 read_xml() { grep -q "\"$xml\", O_RDONLY) = [0-9]" "$work/settings.trace" 2>/dev/null; }
@@ -109,22 +63,18 @@ kill "$spid" 2>/dev/null
 wait "$spid" 2>/dev/null
 echo "ok: xscreensaver-settings reads the hack's description"
 
-# --- The daemon runs it ---------------------------------------------------------------------------
+# --- The daemon runs it -----------------------------------------------------------
 
-as_user xscreensaver --no-splash --verbose >"$work/daemon.log" 2>&1 &
-dpid=$!
+as_user xscreensaver --no-splash --verbose >"$log" 2>&1 &
+pid=$!
 wait_for 100 as_user xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not start"
 as_user timeout 10 xscreensaver-command -activate >/dev/null 2>&1 || fail "-activate failed"
-
 hack_running() { pgrep -u "$user" -x "$name" >/dev/null; }
 wait_for 150 hack_running || fail "the daemon did not start $name"
-
-shot="$work/screen.png"
+# More than a handful of lit pixels: a picture, not a stray cursor.
 scene_shown() {
   hack_running || fail "$name ended while the screen was blanked"
-  DISPLAY="$display" xwd -root -silent 2>/dev/null | convert xwd:- "$shot" 2>/dev/null || return 1
-  # More than a handful of lit pixels: a picture, not a stray cursor.
-  [ "$(convert "$shot" -threshold 10% -format '%[fx:mean>0.02]' info:)" = 1 ]
+  snap -root && [ "$(convert "$shot" -threshold 10% -format '%[fx:mean>0.02]' info:)" = 1 ]
 }
 wait_for 200 scene_shown || fail "the blanked screen shows no scene"
 cp "$shot" "${SHOT_DIR:-$work}/daemon_xvfb.png" 2>/dev/null
@@ -132,9 +82,7 @@ echo "ok: -activate runs $name and a scene shows"
 
 as_user timeout 10 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "-deactivate failed"
 wait_for 100 bash -c "! pgrep -u $user -x $name >/dev/null" || fail "$name still runs after -deactivate"
-grep -q "forked \"$name" "$work/daemon.log" || fail "the daemon log does not show $name started"
+grep -q "forked \"$name" "$log" || fail "the daemon log does not show $name started"
 echo "ok: -deactivate ends $name and no process is left"
-
 as_user timeout 10 xscreensaver-command -exit >/dev/null 2>&1
-wait_for 50 bash -c "! kill -0 $dpid 2>/dev/null"
-dpid=""
+ends 50
