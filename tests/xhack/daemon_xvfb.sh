@@ -45,10 +45,15 @@ installed=1
 # (scripts/hack-test checks that the package holds both files.)
 xml=/usr/share/xscreensaver/config/vortella-hack.xml
 name=$(sed -n 's/.*<screensaver name="\([^"]*\)".*/\1/p' "$xml")
-args=$(sed -n 's/.*<command arg="\([^"]*\)".*/\1/p' "$xml" | tr '\n' ' ')
 [ "$name" = vortella-hack ] || fail "the description names \"$name\", not the hack"
+# The user's settings, listed as scripts/install lists the hack: first, then
+# every hack of the system's list, all of which the daemon must read.
 printf '%s\n' 'timeout:	0:30:00' 'cycle:	0:00:00' 'lock:	False' 'fade:	False' 'unfade:	False' \
-  'splash:	False' 'mode:	one' 'selected:	0' "programs:	$name $args \\n" >"$home/.xscreensaver"
+  'splash:	False' 'mode:	one' 'selected:	0' >"$home/.xscreensaver"
+. "$(dirname "$0")/../../packaging/xscreensaver/add-hack.sh"
+xscreensaver_add_hack "$home/.xscreensaver"
+xscreensaver_add_hack "$home/.xscreensaver"   # a second time changes nothing
+[ "$(grep -c vortella-hack "$home/.xscreensaver")" = 1 ] || fail "the hack is not listed once"
 chown "$user:" "$home/.xscreensaver"
 
 # The settings program reads the selected hack's description.
