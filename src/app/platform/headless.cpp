@@ -140,16 +140,8 @@ void headless_services::click_at(unsigned at) { input_at(at, WM_LBUTTONDOWN, 0, 
 
 bool headless_services::get_message(MSG &m) {
     for (;;) {
-        if (!queue.empty()) {
-            m = queue.front();
-            queue.pop_front();
-            return m.message != WM_QUIT;
-        }
-        if (quit_posted) {
-            quit_posted = false;
-            m = {0, WM_QUIT, 0, 0};
-            return false;
-        }
+        bool result;
+        if (take_posted(queue, quit_posted, m, result)) return result;
         if (!inputs.empty() && inputs.front().at <= now) {
             m = inputs.front().m;
             inputs.pop_front();

@@ -123,6 +123,26 @@ struct dialog_template {
 // Services
 // ---------------------------------------------------------------------------
 
+// What every backend's get_message answers first: the messages posted to
+// its windows, in order, then the quit message once it was posted. True
+// when one was taken into `m`; `result` is then get_message's answer
+// (false for the quit message).
+inline bool take_posted(std::deque<MSG> &queue, bool &quit_posted, MSG &m, bool &result) {
+    if (!queue.empty()) {
+        m = queue.front();
+        queue.pop_front();
+        result = m.message != WM_QUIT;
+        return true;
+    }
+    if (quit_posted) {
+        quit_posted = false;
+        m = {0, WM_QUIT, 0, 0};
+        result = false;
+        return true;
+    }
+    return false;
+}
+
 // Thrown by backends whose process exit must not end the caller (tests,
 // tools); carries the exit code the program asked for.
 struct process_exit {

@@ -383,16 +383,8 @@ bool sdl_services::translate(const SDL_Event &e, MSG &m) {
 
 bool sdl_services::get_message(MSG &m) {
     for (;;) {
-        if (!queue_.empty()) {
-            m = queue_.front();
-            queue_.pop_front();
-            return m.message != WM_QUIT;
-        }
-        if (quit_posted_) {
-            quit_posted_ = false;
-            m = {0, WM_QUIT, 0, 0};
-            return false;
-        }
+        bool result;
+        if (take_posted(queue_, quit_posted_, m, result)) return result;
         flush();
         SDL_Event e;
         while (SDL_PollEvent(&e))

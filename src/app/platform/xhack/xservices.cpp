@@ -555,16 +555,8 @@ bool x_services::translate(const XEvent &e, MSG &m) {
 
 bool x_services::get_message(MSG &m) {
     for (;;) {
-        if (!queue_.empty()) {
-            m = queue_.front();
-            queue_.pop_front();
-            return m.message != WM_QUIT;
-        }
-        if (quit_posted_) {
-            quit_posted_ = false;
-            m = {0, WM_QUIT, 0, 0};
-            return false;
-        }
+        bool result;
+        if (take_posted(queue_, quit_posted_, m, result)) return result;
         // Asked to end, or the window is gone: the main window closes as it
         // would at any other end, releasing everything.
         if ((stop_asked || target_lost) && !closing_) {
