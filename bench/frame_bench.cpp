@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "app/platform/platform.h"
 #include "authoring/demos.h"
 #include "frame/frame.h"
 #include "pipeline/pipeline.h"
@@ -18,13 +17,11 @@ void BM_frame(benchmark::State &state, const char *scene) {
     static const int sizes[][2] = {{320, 200}, {640, 480}, {1024, 768}, {1920, 1080}};
     const int *sz = sizes[state.range(0)];
     install_demos();
-    mapsdir = ".";
-    sbackgroundbmp = demo_background;
-    if (readfile(scene) != 0) {
+    if (readfile(scene, scene_paths{"", ".", demo_background}).code != load_ok) {
         state.SkipWithError("cannot load the demo scene");
         return;
     }
-    if (sbackground == 2 && !bgmapraw) bgmapraw = DibOpenFile(sbackgroundbmp.c_str());
+    if (sbackground == 2 && !bgmapraw) bgmapraw = DibOpenFile(bgmapname.c_str());
     create_halftone_palette();
     Orientation = -1;
     picround(sz[0], sz[1]);

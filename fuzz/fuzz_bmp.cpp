@@ -130,16 +130,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const dib_resource self{scene_name, scene.data(), scene.size()};
     scene_resources = &self;
     scene_nresources = 1;
-    openpath.clear();
-    mapsdir = "/nonexistent/vortella-fuzz";
-    sbackgroundbmp = map_name;
-    fuzz::reset_view();
-    int rc = 2;
-    try {
-        rc = readfile(scene_name);
-    } catch (const process_exit &) {
-        rc = 1;   // not a bitmap: the map is missing
-    }
+    fuzz::reset_state();
+    // A map that is not a bitmap counts as missing.
+    const int rc = readfile(scene_name, scene_paths{"", "/nonexistent/vortella-fuzz", map_name}).code;
     if (rc == 0) fuzz::draw_frames(16 + int(size % 8) * 16, 4 + int(size / 8 % 24) * 4, 1);
     fuzz::release_all(blocks0);
     scene_resources = nullptr;

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (std::FILE *f = std::fopen(scene.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
-        VT_FUZZ_CHECK(readfile(scene.c_str()) == 0);
+        VT_FUZZ_CHECK(readfile(scene.c_str(), scene_paths{}).code == 0);
         deletefilestruct();
         std::remove(scene.c_str());
     }

@@ -3,18 +3,20 @@
 // presents the frames, and the configuration dialogs.
 //
 // All state of this subsystem is declared here. Globals it shares with the
-// renderer live with their subsystem: picw and pich (raster), iminv, camsa
-// and camat (pipeline), mapsdir, sbackgroundbmp and openpath (scene).
+// renderer live with their subsystem: picw, pich and iminv (view), camsa
+// and camat (pipeline).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "app/platform/platform.h"
+#include "platform/dialog.h"
+#include "platform/platform.h"
 #include "pipeline/pipeline.h"
 #include "raster/raster.h"
 #include "scene/scene.h"
+#include "view/view.h"
 
 namespace vortella {
 
@@ -34,6 +36,8 @@ inline int Configuring;        // set when the playlist dialog closes
 inline int paldev = 1;         // the display is a 256-colour palette device
 inline int picw2, pich2;       // one third of the picture
 inline int picw3, pich3;       // two thirds of the picture
+inline std::string mapsdir;    // folder the loader searches for texture maps
+inline std::string sbackgroundbmp;   // the background bitmap's file name
 
 // Whether the whole command line asks for the saver role ("/s", "-s", "/S"
 // or "-S"); anything else is the configuration role.
@@ -148,6 +152,7 @@ inline int force_blit;                       // 1: copy the picture at the next 
 inline int force_redraw;                     // 1: the view must be rendered
 inline int clickignore, scin, slastx, slasty;   // input state reset on every switch
 inline std::string current_file;             // scene file being loaded
+inline std::string openpath;                 // its folder, with the trailing separator
 inline std::string openfn;                   // its file-name part
 inline int initvx, initvy, initpx, initpy;   // start velocity and position of the picture
 inline int currvx, currvy;                   // picture velocity on the screen
@@ -238,5 +243,13 @@ int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
 
 // Opens the help file at its index.
 void open_help(HWND owner);
+
+// ---------------------------------------------------------------------------
+// Start values
+// ---------------------------------------------------------------------------
+
+// Every global of this subsystem as a fresh process has it, except
+// restart_in_place, which the program sets before it starts.
+void reset_app();
 
 }  // namespace vortella

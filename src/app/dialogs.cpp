@@ -104,12 +104,12 @@ int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 // The number in an item, clamped; an item holding no number reads as 0.
 int item_number(HWND dlg, int id, int lo, int hi) {
     bool ok;
-    return clamp(sys()->get_item_int(dlg, id, &ok), lo, hi);
+    return clamp(dlgsys()->get_item_int(dlg, id, &ok), lo, hi);
 }
 
 // Lists every entry with a name again.
 void refill_list(HWND dlg) {
-    services *s = sys();
+    dialog_services *s = dlgsys();
     s->list_reset(dlg, pref_id::list);
     for (int i = 0; i < noent; ++i)
         if (!fna[i].empty()) s->list_add(dlg, pref_id::list, fna[i].c_str());
@@ -134,15 +134,15 @@ void compact_entries() {
 }
 
 void add_entry(HWND dlg) {
-    services *s = sys();
+    dialog_services *s = dlgsys();
     if (noent >= max_entries) compact_entries();
     if (noent >= max_entries) {
-        s->message_box("The playlist holds at most 100 scenes.", "Vortella", MB_OK);
+        sys()->message_box("The playlist holds at most 100 scenes.", "Vortella", MB_OK);
         return;
     }
     nentn.clear();
     s->dialog_box(dlg_cfgent, dlg, Diacfg1);
-    s->invalidate(dlg);
+    sys()->invalidate(dlg);
     if (nentn.empty()) return;
     s->list_add(dlg, pref_id::list, nentn.c_str());
     s->set_redraw(dlg, pref_id::list, true);
@@ -152,13 +152,13 @@ void add_entry(HWND dlg) {
 }
 
 void edit_entry(HWND dlg) {
-    services *s = sys();
+    dialog_services *s = dlgsys();
     int i = named_entry(nSelection);
     if (i < 0) return;
     nentn = fna[i];
     parse_entry(pma[i]);
     s->dialog_box(dlg_cfgent, dlg, Diacfg1);
-    s->invalidate(dlg);
+    sys()->invalidate(dlg);
     if (!nentn.empty()) {
         fna[i] = nentn;
         pma[i] = format_entry();
@@ -171,7 +171,7 @@ void delete_entry(HWND dlg) {
     if (i < 0) return;
     // With no line selected the first entry is the one acted on, so its
     // line goes with it.
-    sys()->list_delete(dlg, pref_id::list, nSelection < 0 ? 0 : nSelection);
+    dlgsys()->list_delete(dlg, pref_id::list, nSelection < 0 ? 0 : nSelection);
     fna[i].clear();
 }
 
@@ -179,11 +179,11 @@ void delete_entry(HWND dlg) {
 
 void open_help(HWND owner) {
     std::string file = instdir + pathsep + "VORTELLA.HLP";
-    sys()->help_index(owner, file.c_str());
+    dlgsys()->help_index(owner, file.c_str());
 }
 
 int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
-    services *s = sys();
+    dialog_services *s = dlgsys();
     switch (msg) {
     case WM_INITDIALOG:
         read_global_settings();
@@ -221,7 +221,7 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
             return 1;
         case pref_id::setup:
             s->dialog_box(dlg_diaset, dlg, Diaset);
-            s->invalidate(dlg);
+            sys()->invalidate(dlg);
             return 1;
         case pref_id::speed:
             aspeed = item_number(dlg, pref_id::speed, 1, 18);
@@ -262,7 +262,7 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
 
 int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
     using namespace cfgent_id;
-    services *s = sys();
+    dialog_services *s = dlgsys();
     switch (msg) {
     case WM_INITDIALOG:
         clamp_entry();
@@ -349,7 +349,7 @@ int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
 
 int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
     using namespace diaset_id;
-    services *s = sys();
+    dialog_services *s = dlgsys();
     switch (msg) {
     case WM_INITDIALOG:
         s->set_item_text(dlg, install_dir, instdir.c_str());

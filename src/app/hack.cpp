@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/platform/xhack.h"
+#include "platform/xhack/xhack.h"
 #include "authoring/demos.h"
 
 using namespace vortella;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/platform/desktop.h"
+#include "platform/desktop/desktop.h"
 #include "authoring/demos.h"
 
 #ifdef VT_NO_DESKTOP

@@ -195,15 +195,20 @@ LRESULT switch_entry(HWND hwnd) {
 
     // A scene that cannot be opened or is malformed leaves the store empty:
     // the entry shows nothing until the next switch. A missing texture map
-    // ends the process from inside the loader; where that unwinds back to
-    // here (tests, recordings) the window is destroyed as at any other end,
-    // which brings the cursor back and releases everything.
-    try {
-        readfile(current_file.c_str());
-    } catch (const process_exit &) {
-        s->destroy_window(hwnd);
-        throw;
+    // ends the saver. Where the end of the process unwinds back to here
+    // (tests, recordings) the window is destroyed as at any other end, which
+    // brings the cursor back and releases everything.
+    const load_result r = readfile(current_file.c_str(), scene_paths{openpath, mapsdir, sbackgroundbmp});
+    if (r.code == load_missing_map) {
+        s->message_box(r.message.c_str(), "Map Not Found(2)", MB_OK);
+        try {
+            s->exit_process(0);
+        } catch (const process_exit &) {
+            s->destroy_window(hwnd);
+            throw;
+        }
     }
+    for (const load_note &n : r.notes) s->message_box(n.text.c_str(), n.caption.c_str(), MB_OK);
 
     if (aspeed < 1) aspeed = 1;
     start_frame_timer(hwnd);

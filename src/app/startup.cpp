@@ -9,11 +9,17 @@
 
 namespace vortella {
 
-namespace {
-
-// The saver's state as a fresh process has it, so that the program can be
-// started more than once in one process (tests, recordings).
-void reset_saver_state() {
+void reset_app() {
+    hwndApp = 0;
+    instdir.clear();
+    noproc = Configuring = 0;
+    paldev = 1;
+    picw2 = pich2 = picw3 = pich3 = 0;
+    mapsdir.clear();
+    sbackgroundbmp.clear();
+    for (int i = 0; i < max_entries; ++i) fna[i].clear(), pma[i].clear();
+    noent = curent = aspeed = seqm = 0;
+    for (const entry_param &p : entry_params) *p.value = 0;
     maintime = 0;
     nTimerRes = 0;
     FirstTime = LastTime = diffTime = 0;
@@ -23,8 +29,8 @@ void reset_saver_state() {
     ftsw = force_blit = force_redraw = 0;
     clickignore = scin = slastx = slasty = 0;
     current_file.clear();
-    openfn.clear();
     openpath.clear();
+    openfn.clear();
     initvx = initvy = initpx = initpy = 0;
     currvx = currvy = currpx = currpy = prevpx = prevpy = 0;
     fAppActive = 0;
@@ -32,12 +38,10 @@ void reset_saver_state() {
     frametime = framerate = 0;
     image_bits = nullptr;
     image_w = image_h = 0;
-    Orientation = 1;
-    CamRotRate = CamPanRate = CamZoomRate = 0;
-    hwndApp = 0;
+    nentn.clear();
+    nSelection = canall = 0;
+    cSelection.clear();
 }
-
-}  // namespace
 
 int WinMain(const char *cmdline, int show) {
     if (!AppInit(cmdline, show)) return 0;
@@ -53,7 +57,15 @@ int WinMain(const char *cmdline, int show) {
 
 int AppInit(const char *cmdline, int show) {
     services *s = sys();
-    reset_saver_state();
+    // Everything as a fresh process has it, so that the program can be
+    // started more than once in one process (tests, recordings); the
+    // renderer's layers first, whose memory the frame renderer releases.
+    reset_frame();
+    reset_raster();
+    reset_pipeline();
+    reset_view();
+    reset_scene();
+    reset_app();
 
     read_misc_settings();
     set_start_values();
@@ -89,7 +101,7 @@ int AppInit(const char *cmdline, int show) {
         while (s->show_cursor(true) < 0) {
         }
         noproc = 1;
-        s->dialog_box(dlg_pref, hwndApp, Dialogpref);
+        if (dialog_services *d = s->dialogs()) d->dialog_box(dlg_pref, hwndApp, Dialogpref);
         if (hwndApp) s->invalidate(hwndApp);
     }
 

@@ -9,6 +9,7 @@
 
 #include "raster/raster.h"
 #include "scene/scene.h"
+#include "view/view.h"
 
 namespace vortella {
 
@@ -53,6 +54,11 @@ void picround(int w, int h);
 bool picbuild(uint8_t *bits);
 // Releases the transparency marks and the background tile.
 void picfree();
+
+// Start values of the frame renderer: the picture's marks and tile
+// released (picfree) and the triangle and material values cleared. Call it
+// before the resets of the layers below, whose memory it releases.
+void reset_frame();
 
 // Overlap tests of the merge selection (pure functions).
 int pointinseg(int x1, int y1, int x2, int y2, int x3, int y3, int sx1, int sy1);

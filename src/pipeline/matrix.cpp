@@ -4,7 +4,6 @@
 
 #include "pipeline/matops.h"
 #include "pipeline/pipeline.h"
-#include "raster/raster.h"
 #include "scene/ftoi.h"
 
 namespace vortella {

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "scene/scene.h"
+#include "view/view.h"
 
 namespace vortella {
 
@@ -33,24 +34,6 @@ inline float tc11, tc12, tc13, tc14,
              tc21, tc22, tc23, tc24,
              tc31, tc32, tc33, tc34,
              tc41, tc42, tc43, tc44;
-// Rotations taking the right, left, top and bottom sides of the view pyramid
-// onto the plane z' = 0 (read by the triangle clipper).
-inline float vr11, vr12, vr13, vr14,
-             vr21, vr22, vr23, vr24,
-             vr31, vr32, vr33, vr34,
-             vr41, vr42, vr43, vr44;
-inline float vl11, vl12, vl13, vl14,
-             vl21, vl22, vl23, vl24,
-             vl31, vl32, vl33, vl34,
-             vl41, vl42, vl43, vl44;
-inline float vt11, vt12, vt13, vt14,
-             vt21, vt22, vt23, vt24,
-             vt31, vt32, vt33, vt34,
-             vt41, vt42, vt43, vt44;
-inline float vb11, vb12, vb13, vb14,
-             vb21, vb22, vb23, vb24,
-             vb31, vb32, vb33, vb34,
-             vb41, vb42, vb43, vb44;
 // Light frame (column 1 is the light row) and the light direction (mc11,
 // mc12, mc13; nothing else of mc is used).
 inline float lc11, lc12, lc13, lc14,
@@ -75,8 +58,6 @@ inline float rc11, rc12, rc13, rc14,
 // View transform.
 inline float scr_ratio;       // projection scale, focl * 1.5
 inline float camd;            // projection plane distance in pixels, pich / 2
-inline int iminv = 1;         // display "Normal" (nonzero) or "Inverted" (0)
-inline int Orientation = 1;   // row order of the picture, +1 or -1
 inline float ux, uy, uz;      // transfsc input point
 inline float vx, vy, vz;      // transfsc view-space result
 inline int sx, sy;            // transfsc pixel result
@@ -147,6 +128,10 @@ void calctxc();
 void rendlist();
 int whichddhv();
 float getvave(float x, float y, float z);
+
+// Start values of everything this subsystem holds: matrices and view
+// values cleared, no render list, the grouping settings at their defaults.
+void reset_pipeline();
 
 // Camera motion.
 void rotatecam();

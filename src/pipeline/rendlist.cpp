@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "pipeline/pipeline.h"
-#include "raster/raster.h"
 
 namespace vortella {
 

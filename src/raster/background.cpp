@@ -7,7 +7,6 @@
 #include <new>
 #include <vector>
 
-#include "pipeline/pipeline.h"
 #include "raster/raster.h"
 #include "scene/ftoi.h"
 

@@ -8,7 +8,6 @@
 // carry: none (clipt0), shade and highlight (clipt1), and those plus two
 // texture coordinates (clipt2).
 
-#include "pipeline/pipeline.h"
 #include "raster/raster.h"
 #include "scene/ftoi.h"
 

@@ -6,35 +6,16 @@
 
 #include <cstdint>
 
+#include "platform/palette.h"
 #include "raster/fixed.h"
 #include "scene/scene.h"
+#include "view/view.h"
 
 namespace vortella {
 
 // ---------------------------------------------------------------------------
-// Picture
+// Halftone dithering
 // ---------------------------------------------------------------------------
-
-// The off-screen 8-bit picture: picw x pich palette indices, row y at
-// yaddar[y]; picw is a multiple of 16, pich of 4, both at most 2048.
-constexpr int pic_max = 2048;
-inline int picw, pich;
-inline int picw1, pich1;     // integer halves
-inline int picw_1, pich_1;   // last column and row
-inline uint8_t *yaddar[pic_max];
-inline uint8_t *transa;      // one transparency mark per pixel, y * picw + x
-
-// ---------------------------------------------------------------------------
-// Halftone palette and dithering
-// ---------------------------------------------------------------------------
-
-struct PALETTEENTRY {
-    uint8_t peRed, peGreen, peBlue, peFlags;
-};
-
-// The 256 entries of the halftone palette, filled by the platform's palette
-// service; the fillers read it back to recover a stored pixel's colour.
-inline PALETTEENTRY peEntry[256];
 
 // Halftone dithering onto the 6 x 6 x 6 colour cube of the halftone palette.
 inline constexpr uint8_t aDividedBy51[256] = {
@@ -85,27 +66,6 @@ inline constexpr uint8_t aHalftone8x8[8][8] = {
     {27, 14, 36, 23, 26, 13, 35, 23},
     {7, 46, 4, 43, 7, 45, 3, 42},
     {33, 20, 30, 17, 32, 19, 29, 16},
-};
-// Palette index of cube colour k = r + 6 g + 36 b (levels 0..5).
-inline constexpr uint8_t aWinGHalftoneTranslation[216] = {
-    0, 29, 30, 31, 32, 249, 33, 34, 35, 36, 37, 38,
-    39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50,
-    51, 52, 53, 54, 55, 56, 250, 250, 57, 58, 59, 251,
-    60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71,
-    72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83,
-    84, 85, 86, 87, 88, 89, 250, 90, 91, 92, 93, 94,
-    95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105, 106,
-    107, 108, 109, 110, 111, 227, 112, 113, 114, 115, 116, 117,
-    118, 119, 151, 120, 121, 122, 123, 124, 228, 125, 126, 229,
-    133, 162, 135, 131, 132, 137, 166, 134, 140, 130, 136, 143,
-    138, 139, 174, 141, 142, 177, 129, 144, 145, 146, 147, 148,
-    149, 150, 157, 152, 153, 154, 155, 156, 192, 158, 159, 160,
-    161, 196, 163, 164, 165, 127, 199, 167, 168, 169, 170, 171,
-    172, 173, 207, 175, 176, 210, 178, 179, 180, 181, 182, 183,
-    184, 185, 186, 187, 188, 189, 190, 191, 224, 193, 194, 195,
-    252, 252, 197, 198, 128, 253, 252, 200, 201, 202, 203, 204,
-    205, 206, 230, 208, 209, 231, 211, 212, 213, 214, 215, 216,
-    217, 218, 219, 220, 221, 222, 254, 223, 232, 225, 226, 255,
 };
 
 // Palette index of the colour (r, g, b), each 0..255, under the dither
@@ -201,7 +161,6 @@ void clipt2(filler_fn render_tri, int plane,
 // ---------------------------------------------------------------------------
 
 inline float fovx, fovy;           // field of view of the panorama, radians
-inline float CamMaxTilt = 1.0908f; // largest camera tilt, radians
 
 // The panorama tile: bgx x bgy palette indices, row j at bgmap + j * bgx,
 // followed by pic_max bytes of slack (see createbg); null until prepared.
@@ -214,5 +173,13 @@ void createbg();
 void dobackground();
 // Releases the panorama tile (at exit).
 void freebg();
+
+// ---------------------------------------------------------------------------
+// Start values
+// ---------------------------------------------------------------------------
+
+// Start values of everything this subsystem holds: the panorama tile
+// released, the hand-over and material values cleared.
+void reset_raster();
 
 }  // namespace vortella

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
+#include <string>
 
-#include "app/platform/platform.h"
 #include "scene/ftoi.h"
 #include "scene/scene.h"
 
@@ -21,6 +21,13 @@ namespace vortella {
 namespace {
 
 int clampi(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+// A message for the user about a map: `form` holds one %s for its name.
+void note(const char *form, const char *name, const char *caption) {
+    char msg[160];
+    std::snprintf(msg, sizeof msg, form, name);
+    loadnotes.push_back({msg, caption});
+}
 
 void shading(mem_texture_s &m) {
     // Rows below B are unlit; B must leave at least one lit row.
@@ -127,9 +134,7 @@ void texturemap(mem_texture_s &m) {
     const mem_object_header_s *mp = map_by_no(m.map_no);
     BITMAPINFOHEADER *bm = mp && mp->type == OT_MAP ? mp->t.map.pdibmap : nullptr;
     if (bm && !DibIsTexture(bm)) {
-        char msg[160];
-        std::snprintf(msg, sizeof msg, "Map %s is not a 24-bit bitmap", mp->t.map.ext_name);
-        sys()->message_box(msg, "Map Not Supported", MB_OK);
+        note("Map %s is not a 24-bit bitmap", mp->t.map.ext_name, "Map Not Supported");
         bm = nullptr;
     }
     if (!bm) {
@@ -143,18 +148,14 @@ void texturemap(mem_texture_s &m) {
 }
 
 void reflection(mem_texture_s &m) {
-    if (!bgmapraw) bgmapraw = DibOpenFile(sbackgroundbmp.c_str());
+    if (!bgmapraw) bgmapraw = DibOpenFile(bgmapname.c_str());
     if (!bgmapraw) {
-        char msg[160];
-        std::snprintf(msg, sizeof msg, "File %s not found", sbackgroundbmp.c_str());
-        sys()->message_box(msg, "Map Not Found", MB_OK);
+        note("File %s not found", bgmapname.c_str(), "Map Not Found");
         m.reflection = 0.0f;
         return;
     }
     if (!DibIsTexture(bgmapraw)) {
-        char msg[160];
-        std::snprintf(msg, sizeof msg, "Map %s is not a 24-bit bitmap", sbackgroundbmp.c_str());
-        sys()->message_box(msg, "Map Not Supported", MB_OK);
+        note("Map %s is not a 24-bit bitmap", bgmapname.c_str(), "Map Not Supported");
         m.reflection = 0.0f;
         return;
     }

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/platform/platform.h"
 #include "scene/gmem.h"
 
 namespace vortella {
@@ -238,7 +237,6 @@ BITMAPINFOHEADER *DibCreate(int bits, int dx, int dy) {
     return pdib;
 }
 
-void ClearSystemPalette() { sys()->clear_system_palette(); }
 
 int DibNumColors(const BITMAPINFOHEADER *pdib) {
     if (pdib->biClrUsed) return static_cast<int>(pdib->biClrUsed);

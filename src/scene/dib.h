@@ -66,7 +66,6 @@ const dib_resource *findresource(const dib_resource *t, int n, const char *name)
 BITMAPINFOHEADER *DibOpenFile(const char *szFile);
 BITMAPINFOHEADER *DibReadBitmapInfo(dibsrc *fh);
 BITMAPINFOHEADER *DibCreate(int bits, int dx, int dy);
-void ClearSystemPalette();
 
 // Frees a packed DIB through its global memory handle (unlock, free).
 void DibFree(BITMAPINFOHEADER *pdib);

@@ -7,7 +7,6 @@
 #include <new>
 #include <string>
 
-#include "app/platform/platform.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
@@ -22,8 +21,14 @@ struct bad_scene {
     std::string what;
 };
 
+// A map the file names that is nowhere to be found; carries its name.
+struct missing_map {
+    std::string name;
+};
+
 // Reading state of one load.
 struct reader {
+    const scene_paths *paths;
     dibsrc src;
     long off = 0;       // byte offset of the next read
     int obj = -1;       // index of the object being read, -1 in the header
@@ -180,14 +185,9 @@ void readmap(reader &r, mem_object_header_s *o) {
     // Search: the name as stored, then beside the scene file, then in the
     // maps folder.
     m.pdibmap = trymap(m.ext_name);
-    if (!m.pdibmap) m.pdibmap = trymap(openpath + m.ext_name);
-    if (!m.pdibmap) m.pdibmap = trymap(mapsdir + pathsep + m.ext_name);
-    if (!m.pdibmap) {
-        char msg[160];
-        std::snprintf(msg, sizeof msg, "File %s not found", m.ext_name);
-        sys()->message_box(msg, "Map Not Found(2)", MB_OK);
-        sys()->exit_process(0);
-    }
+    if (!m.pdibmap) m.pdibmap = trymap(r.paths->folder + m.ext_name);
+    if (!m.pdibmap) m.pdibmap = trymap(r.paths->mapsdir + pathsep + m.ext_name);
+    if (!m.pdibmap) throw missing_map{m.ext_name};
     vslot<object_header_a>(&maps, m.map_no) = o;
 }
 
@@ -326,17 +326,23 @@ void readobjects(reader &r, settings &st) {
 
 }  // namespace
 
-int readfile(const char *inpfn) {
-    readerr.clear();
-    readwarn.clear();
+load_result readfile(const char *inpfn, const scene_paths &paths) {
+    load_result res;
+    res.file = inpfn ? inpfn : "";
+    loadnotes.clear();
     std::FILE *f = inpfn ? std::fopen(inpfn, "rb") : nullptr;
     const dib_resource *builtin = f ? nullptr : findresource(scene_resources, scene_nresources, inpfn);
-    if (!f && !builtin) return 1;
+    if (!f && !builtin) {
+        res.code = load_cannot_open;
+        return res;
+    }
     // A store left from an earlier load is freed first rather than leaked.
     deletefilestruct();
     deleterenlstruct();
+    bgmapname = paths.background;
 
     reader r;
+    r.paths = &paths;
     r.src.f = f;
     if (builtin) {
         r.src.mem = builtin->data;
@@ -347,7 +353,7 @@ int readfile(const char *inpfn) {
         readobjects(r, st);
         if (f) std::fclose(f);
         f = nullptr;
-        readwarn = danglingrefs();
+        res.warnings = danglingrefs();
         // Tables are built once the whole file is in, so that a material may
         // name a map stored after it.
         for (int i = 0; i < file_no_obj; ++i) {
@@ -356,26 +362,30 @@ int readfile(const char *inpfn) {
         }
         ohap = nullptr;
     } catch (const bad_scene &e) {
-        if (f) std::fclose(f);
-        readerr = std::string(inpfn) + ": " +
-                  (r.obj < 0 ? std::string("header") : "object " + std::to_string(r.obj)) + " at byte " +
-                  std::to_string(r.off) + ": " + e.what;
-        deletefilestruct();
-        return 2;
+        res.code = load_malformed;
+        res.message = res.file + ": " +
+                      (r.obj < 0 ? std::string("header") : "object " + std::to_string(r.obj)) + " at byte " +
+                      std::to_string(r.off) + ": " + e.what;
+    } catch (const missing_map &e) {
+        res.code = load_missing_map;
+        res.file = e.name;
+        res.message = "File " + e.name + " not found";
     } catch (const std::bad_alloc &) {
-        if (f) std::fclose(f);
-        readerr = std::string(inpfn) + ": out of memory while loading";
-        deletefilestruct();
-        return 2;
-    } catch (...) {
-        // The platform ended the process (a missing map): leave nothing
-        // behind for whoever catches it.
-        if (f) std::fclose(f);
-        deletefilestruct();
-        throw;
+        res.code = load_malformed;
+        res.message = res.file + ": out of memory while loading";
     }
+    if (res.code != load_ok) {
+        if (f) std::fclose(f);
+        ohap = nullptr;
+        deletefilestruct();
+        res.warnings.clear();
+        loadnotes.clear();
+        return res;
+    }
+    res.notes = std::move(loadnotes);
+    loadnotes.clear();
     applysettings(st);
-    return 0;
+    return res;
 }
 
 }  // namespace vortella

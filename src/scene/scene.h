@@ -195,12 +195,9 @@ inline float ltal, ltaz;
 inline int sbackground;
 inline int bgred, bggreen, bgblue;
 
-// Folders the loader searches for maps: the scene file's own folder (with
-// its trailing separator) and the maps folder from the settings.
-inline std::string openpath, mapsdir;
-
-// The background bitmap, its file name, shared with reflective materials.
-inline std::string sbackgroundbmp;
+// The background bitmap, shared with reflective materials: its file name
+// (from the paths of the last load) and, once read, its block.
+inline std::string bgmapname;
 inline BITMAPINFOHEADER *bgmapraw;
 
 // Scene files built into the program, found by name when no file of that
@@ -211,10 +208,12 @@ inline int scene_nresources = 0;
 // Read buffer of the loader: a geometry's point or triangle block must fit.
 constexpr int readbuf_size = 640000;
 
-// Why the last readfile returned 2: file, object index, byte offset, fault.
-inline std::string readerr;
-// References of the last loaded file that name nothing (see danglingrefs).
-inline std::vector<std::string> readwarn;
+// Messages the material tables had for the user while the last file was
+// loaded (see load_result::notes); calctext adds to them.
+struct load_note {
+    std::string text, caption;
+};
+inline std::vector<load_note> loadnotes;
 
 // Separator between a folder and a file name in composed paths.
 #ifdef _WIN32
@@ -227,13 +226,42 @@ constexpr char pathsep = '/';
 // Routines
 // ---------------------------------------------------------------------------
 
-// Loads a scene file into the empty store. Returns 0 after a load, 1 when the
-// file cannot be opened, 2 when it is malformed (readerr says why; the store
-// is left empty).
-int readfile(const char *inpfn);
+// Where the loader looks for the files a scene names.
+struct scene_paths {
+    std::string folder;       // the scene file's own folder, with its trailing separator (or empty)
+    std::string mapsdir;      // the maps folder of the settings
+    std::string background;   // the background bitmap, which reflective materials reflect
+};
+
+// What a load came to.
+enum : int { load_ok = 0, load_cannot_open = 1, load_malformed = 2, load_missing_map = 3 };
+struct load_result {
+    int code = load_ok;
+    // The scene file; for load_missing_map the map's name as the scene
+    // stores it.
+    std::string file;
+    // What is wrong: for load_malformed the file, object index, byte offset
+    // and fault; for load_missing_map "File <name> not found".
+    std::string message;
+    // References of the loaded store that name nothing (see danglingrefs).
+    std::vector<std::string> warnings;
+    // Message boxes for the user that did not stop the load, in order: a
+    // map that is not a 24-bit bitmap, a reflection whose background is
+    // missing.
+    std::vector<load_note> notes;
+};
+
+// Loads a scene file (or a built-in one of that name) into the store,
+// freeing what it held first. A map the file names is looked for under
+// its name as stored, then in paths.folder, then in paths.mapsdir. On any
+// code but load_ok the store is left empty; for load_cannot_open it is
+// left as it was.
+load_result readfile(const char *inpfn, const scene_paths &paths);
 void deletefilestruct();
 void deleterenlstruct();
-// Builds the tables of the material `ohap`.
+// Builds the tables of the material `ohap`; a reflection reads the
+// background bitmap bgmapname when bgmapraw is not read yet. Messages for
+// the user go to loadnotes.
 void calctext();
 
 // Store lookups by number; null when the index holds nothing.
@@ -247,5 +275,11 @@ mem_object_header_s *obj_at(int i);
 // material, an instance's missing geometry, a material's missing map), one
 // line each. They are not fatal: what they name is skipped when drawing.
 std::vector<std::string> danglingrefs();
+
+// Start values of everything this subsystem holds: the store, the render
+// list and the background bitmap freed, the camera, light and background
+// settings as before any scene, no messages. The built-in files stay
+// installed.
+void reset_scene();
 
 }  // namespace vortella

@@ -133,4 +133,23 @@ void deleterenlstruct() {
     vclear<render_entry_a>(&renl, false);
 }
 
+void reset_scene() {
+    deletefilestruct();
+    deleterenlstruct();
+    DibFree(bgmapraw);
+    bgmapraw = nullptr;
+    bgmapname.clear();
+    loadnotes.clear();
+    ohap = nullptr;
+    camx = camy = camz = 1;
+    tarx = tary = tarz = 0;
+    focl = 1.93f;
+    CamRotRate = CamPanRate = CamZoomRate = 0;
+    CamFHeight = 1.7f;
+    movem = 0;
+    ltal = ltaz = 0;
+    sbackground = 0;
+    bgred = bggreen = bgblue = 0;
+}
+
 }  // namespace vortella

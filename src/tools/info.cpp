@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "scene/records.h"
 #include "scene/scene.h"
+#include "tools/load.h"
 #include "tools/vtl.h"
 
 namespace vortella {
@@ -130,7 +132,7 @@ ordered_json material(const mem_texture_s &m) {
     return j;
 }
 
-ordered_json report(const std::string &path, const file_header_s &h) {
+ordered_json report(const std::string &path, const file_header_s &h, const std::vector<std::string> &warnings) {
     ordered_json j;
     j["file"] = path;
     j["version_no"] = w16(h.version_no_l, h.version_no_h);
@@ -188,7 +190,7 @@ ordered_json report(const std::string &path, const file_header_s &h) {
     j["bgred"] = bgred;
     j["bggreen"] = bggreen;
     j["bgblue"] = bgblue;
-    j["warnings"] = readwarn;
+    j["warnings"] = warnings;
     return j;
 }
 
@@ -275,45 +277,20 @@ int cmd_info(int argc, char **argv) {
         return 2;
     }
 
-    // Maps are searched beside the scene and in the maps folder, which is
-    // the scene's folder unless given.
-    std::string p = path;
-    size_t cut = p.find_last_of("/\\");
-    openpath = cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
-    mapsdir = !maps.empty() ? maps : cut == std::string::npos ? std::string(".") : p.substr(0, cut);
-    sbackgroundbmp = !background.empty() ? background : mapsdir + pathsep + "BGROUND.BMP";
-
-    int rc;
-    try {
-        rc = readfile(path);
-    } catch (const process_exit &) {
-        std::fprintf(stderr, "vtl: %s: cannot load: a map it names is missing\n", path);
-        return 1;
-    }
-    if (rc == 1) {
-        std::fprintf(stderr, "vtl: %s: cannot open: %s\n", path, std::strerror(errno));
-        return 1;
-    }
-    if (rc == 2) {
-        std::fprintf(stderr, "vtl: %s\n", readerr.c_str());
-        return 2;
-    }
+    load_result r;
+    if (const int rc = load_scene(path, maps, background, r)) return rc;
     // The header is not kept by the loader; read it again for the report.
     file_header_s h{};
     if (std::FILE *f = std::fopen(path, "rb")) {
         if (std::fread(&h, sizeof h, 1, f) != 1) h = file_header_s{};
         std::fclose(f);
     }
-    const ordered_json j = report(path, h);
-    for (const std::string &w : readwarn) std::fprintf(stderr, "vtl: %s: warning: %s\n", path, w.c_str());
+    const ordered_json j = report(path, h, r.warnings);
     if (json)
         std::printf("%s\n", j.dump(2).c_str());
     else
         printtext(j);
-    deletefilestruct();
-    deleterenlstruct();
-    DibFree(bgmapraw);
-    bgmapraw = nullptr;
+    unload_scene();
     return 0;
 }
 

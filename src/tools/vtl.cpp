@@ -7,8 +7,9 @@
 
 namespace vortella {
 
-// Messages of the loader go to stderr; a request to end the process unwinds
-// to the command (the headless backend throws process_exit).
+// Message boxes of the saver that vtl record runs go to stderr (the end of
+// its process unwinds to the command: the headless backend throws
+// process_exit).
 int tool_services::message_box(const char *text, const char *caption, unsigned) {
     std::fprintf(stderr, "vtl: %s: %s\n", caption, text);
     return IDOK;

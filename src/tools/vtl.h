@@ -2,11 +2,11 @@
 // returns the exit status.
 #pragma once
 
-#include "app/platform/platform.h"
+#include "platform/headless/headless.h"
 
 namespace vortella {
 
-// The headless backend, with messages on stderr.
+// The headless backend, with message boxes on stderr.
 struct tool_services : headless_services {
     int message_box(const char *text, const char *caption, unsigned type) override;
 };

@@ -22,11 +22,7 @@ protected:
         set_sys(&svc);
         profile_folder = dir.path;
         svc.module_path = "/opt/vortella/vortella";
-        for (int i = 0; i < max_entries; ++i) fna[i].clear(), pma[i].clear();
-        noent = curent = aspeed = seqm = 0;
-        nentn.clear();
-        cSelection.clear();
-        nSelection = canall = Configuring = 0;
+        reset_app();
         iminv = 1;
         instdir = "/opt/vortella";
         mapsdir = "/opt/vortella/MAPS";

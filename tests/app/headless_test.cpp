@@ -2,7 +2,7 @@
 #include <climits>
 #include <vector>
 
-#include "app/platform/platform.h"
+#include "platform/headless/headless.h"
 #include "support/testutil.h"
 
 namespace vortella::test {

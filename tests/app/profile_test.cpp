@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 #include "support/testutil.h"
 
 namespace vortella::test {

@@ -67,7 +67,7 @@ TEST_F(SceneJson, EveryRecordFieldIsReachable) {
     EXPECT_EQ(b.geometries, 2);
     // What is described is written in a form the player reads.
     ASSERT_TRUE(write_built_scene(b, dir.file("s.vtl"), &err)) << err;
-    ASSERT_EQ(readfile(dir.file("s.vtl").c_str()), 0) << readerr;
+    ASSERT_EQ(loadfile(dir.file("s.vtl").c_str()), 0) << last.message;
     EXPECT_EQ(bggreen, 20);
 }
 
@@ -117,7 +117,7 @@ TEST_F(SceneJson, ModelTexturesBecomeMapsCoveringTheModelOnce) {
             EXPECT_NEAR(std::min(u, 1 - u), 0, 0.01);
         }
     ASSERT_TRUE(write_built_scene(b, dir.file("cube.vtl"), &err)) << err;
-    ASSERT_EQ(readfile(dir.file("cube.vtl").c_str()), 0) << readerr;   // finds and reads the 24-bit map
+    ASSERT_EQ(loadfile(dir.file("cube.vtl").c_str()), 0) << last.message;  // finds and reads the 24-bit map
 }
 
 TEST(Framing, TheWholeModelIsInViewFromARaisedCamera) {

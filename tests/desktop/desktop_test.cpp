@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/desktop.h"
-#include "app/platform/desktop/desktop_local.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/desktop_local.h"
 
 #include <X11/Xlib.h>   // last: it defines short macro names
 
@@ -302,7 +302,7 @@ TEST_F(DesktopOnDummy, ADialogWithoutAnXDisplayCancelsCleanly) {
     seen.clear();
     EXPECT_EQ(s->dialog_box(marks_template, 0, [](HWND d, unsigned msg, WPARAM wp, LPARAM lp) {
         recording_proc(d, msg, wp, lp);
-        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) svc->end_dialog(d, IDCANCEL);
+        if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) svc->dialogs()->end_dialog(d, IDCANCEL);
         return 1;
     }), IDCANCEL);
     ASSERT_EQ(seen.size(), 3u);

@@ -18,7 +18,7 @@ class Demos : public test::store_test {};
 
 TEST_F(Demos, TogetherTheyShowEveryRenderTypeAndFeature) {
     install_demos();
-    sbackgroundbmp = demo_background;
+    paths.background = demo_background;
     picround(320, 200);
     std::vector<uint8_t> bits(size_t(picw) * pich);
     picbuild(bits.data());
@@ -27,12 +27,13 @@ TEST_F(Demos, TogetherTheyShowEveryRenderTypeAndFeature) {
     bool merged = false, rotates = false, pans = false;
     for (int d = 0; d < demo_scene_count; ++d) {
         SCOPED_TRACE(demo_scenes[d].name);
-        ASSERT_EQ(readfile(demo_scenes[d].name), 0) << readerr;
-        EXPECT_TRUE(readwarn.empty());
+        ASSERT_EQ(loadfile(demo_scenes[d].name), 0) << last.message;
+        EXPECT_TRUE(last.warnings.empty());
+        EXPECT_TRUE(last.notes.empty()) << last.notes[0].text;
         backgrounds.insert(sbackground == 2 ? 2 : 0);
         rotates |= CamRotRate != 0.0f;
         pans |= CamPanRate != 0.0f;
-        if (sbackground == 2 && !bgmapraw) bgmapraw = DibOpenFile(sbackgroundbmp.c_str());
+        if (sbackground == 2 && !bgmapraw) bgmapraw = DibOpenFile(bgmapname.c_str());
         picbuild(bits.data());
         // A turn of the camera in steps, as the saver moves it.
         for (int f = 0; f < 120; ++f) {
@@ -55,7 +56,6 @@ TEST_F(Demos, TogetherTheyShowEveryRenderTypeAndFeature) {
     EXPECT_EQ(backgrounds, (std::set<int>{0, 2}));
     EXPECT_TRUE(rotates);
     EXPECT_TRUE(pans);
-    EXPECT_TRUE(svc.boxes.empty()) << svc.boxes[0].text;
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST_F(Limits, CoordinatesNearTheFloatLimits) {
                 s.add(k == 4  ? make_sphere(k + 1, k + 1, 0, 0, 0, scale / 2, 4, 6)
                       : k % 2 ? make_box(k + 1, k + 1, 0, 0, 0, scale, scale, scale)
                               : make_box(k + 1, k + 1, scale * (k - 3) / 3, -scale, scale / 2, 1, 1, 1));
-            ASSERT_EQ(load_with(s, campos, -campos, campos / 2, 2), 0) << readerr;
+            ASSERT_EQ(load_with(s, campos, -campos, campos / 2, 2), 0) << last.message;
             sweep(str("scale ", scale, ", camera at ", campos), 4);
         }
 }
@@ -138,7 +138,7 @@ TEST_F(Limits, NaNAndInfiniteValuesInPointsNormalsAndBoxes) {
         d.xmin = -v, d.xmax = v, d.ymin = 0, d.ymax = v, d.zmin = v, d.zmax = 1;
         n += 4;
     }
-    ASSERT_EQ(load_with(s, 6, -8, 4, 2), 0) << readerr;
+    ASSERT_EQ(load_with(s, 6, -8, 4, 2), 0) << last.message;
     sweep("NaN and infinite values", 8);
     // The same scene from cameras that are themselves not finite or sit on
     // their target.
@@ -168,7 +168,7 @@ TEST_F(Limits, LargestGeometry) {
     for (const int material : {2, 3, 6, 1, 5}) {   // smooth, then faceted
         scene_desc s = materials();
         s.add(material == 1 || material == 5 ? faceted : g).texture = material;
-        ASSERT_EQ(load_with(s, 5, -7, 6, material == 5 ? 2 : 0), 0) << readerr;
+        ASSERT_EQ(load_with(s, 5, -7, 6, material == 5 ? 2 : 0), 0) << last.message;
         ASSERT_EQ(geo_by_no(1)->t.geometry.no_triangles, 32767);
         sweep(str("32,767 triangles, material ", material), 2);
     }
@@ -183,7 +183,7 @@ TEST_F(Limits, HundredsOfOverlappingObjectsInOneMergedGroup) {
             s.add(k % 3 ? make_box(k + 1, 1 + k % 6, r * std::cos(a), r * std::sin(a), 0.01f * (k % 7), 1, 0.6f, 0.8f)
                         : make_sphere(k + 1, 1 + k % 6, r * std::sin(a), r * std::cos(a), 0, 0.9f, 4, 8));
         }
-        ASSERT_EQ(load_with(s, 5, -7, 4, 0), 0) << readerr;
+        ASSERT_EQ(load_with(s, 5, -7, 4, 0), 0) << last.message;
         {
             picture pic(320, 200);   // one group holds them all
             render();

@@ -76,7 +76,7 @@ TEST_F(Frame, OneFlatTriangleOnThePlainBackground) {
     for (auto &d : g.ddh) d = {0};
     s.add(g);
     s.add(test::drawn({1}));
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     render();
     // Fully lit: the shading table's last row gives the colour itself.
     int inside = 0;
@@ -98,7 +98,7 @@ TEST_F(Frame, NothingButBackgroundWhenNothingCanBeSeen) {
     edge.points = {{-1, -1, 0, 0, 0, 0}, {1, -1, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}, {-1, 1, 0, 0, 0, 0}};
     edge.triangles = {{0, 1, 2, 0, 0, 1}, {0, 2, 3, 0, 0, 1}};
     s.add(test::drawn({1, 2, 3, 4}));
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     render();
     const std::vector<uint8_t> seen = bits;
     EXPECT_EQ(seen, backgroundonly());
@@ -131,7 +131,7 @@ TEST_F(Frame, OverlappingSquaresShowTheNearerOne) {
         twosquares(s, c != bluenear);
         if (c == redaway)
             for (auto &t : s.objects[4].geometry.triangles) std::swap(t.pt2, t.pt3);
-        ASSERT_EQ(load(s), 0) << readerr;
+        ASSERT_EQ(load(s), 0) << last.message;
         render();
         const int cx = picw / 2, cy = pich / 2;
         // Pure colours lie on the cube: no dithering.
@@ -184,7 +184,7 @@ TEST_F(Frame, SphericalPolesAndTheSeam) {
     test::writemap(dir.file("m.bmp"), 8, 8);
     for (bool above : {true, false}) {
         SCOPED_TRACE(above);
-        ASSERT_EQ(load(mappedsphere(0.5f, -6, above ? 6 : -6)), 0) << readerr;
+        ASSERT_EQ(load(mappedsphere(0.5f, -6, above ? 6 : -6)), 0) << last.message;
         rendlist();
         mem_render_entry_s *e = reapbase;
         ASSERT_NE(e, nullptr);
@@ -201,7 +201,7 @@ TEST_F(Frame, SphericalPolesAndTheSeam) {
         deleterenlstruct();
     }
     // A triangle across azimuth 0: the small values are moved up a turn.
-    ASSERT_EQ(load(mappedsphere(6, -0.5f, 1)), 0) << readerr;
+    ASSERT_EQ(load(mappedsphere(6, -0.5f, 1)), 0) << last.message;
     rendlist();
     loadmat(reapbase);
     // Band triangle at ring 1, segment 7: azimuths 7/8 and 8/8 of a turn.
@@ -218,7 +218,7 @@ TEST_F(Frame, TransparencyOnAFlatObjectMapsToColumnZero) {
     s.objects.back().geometry.triangles = {{0, 2, 1, -1, 0, 0}, {0, 3, 2, -1, 0, 0}};
     s.add(test::drawn({1}));
     s.objects[1].camera.x = -10, s.objects[1].camera.y = 0.5f;   // ...seen from -x
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     rendlist();   // builds the render list; reapbase is its first entry
     mem_render_entry_s *e = reapbase;
     ASSERT_NE(e, nullptr);

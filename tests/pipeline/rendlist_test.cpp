@@ -253,7 +253,7 @@ TEST_F(SceneFileTest, RenderListMatchesHandWorkedCase) {
     i2.inst_no = 1, i2.rend_mode = 12, i2.geoms = {3, 5};
     instance_desc &i3 = s.add(instance_desc{});
     i3.inst_no = 2, i3.drawn = false, i3.geoms = {1};
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     ASSERT_EQ(focl, 1);
     rendlist();
     // Column 160 + 150 x / (10 + y), row 100 + 150 z / (10 + y), depth 10 + y;

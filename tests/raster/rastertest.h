@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/platform/platform.h"
+#include "platform/platform.h"
 #include "raster/raster.h"
 
 namespace vortella {

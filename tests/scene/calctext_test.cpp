@@ -24,7 +24,7 @@ protected:
             test::writemap(dir.file("m.bmp"), w, h);
             s.add(map_desc{"m.bmp", 1});
         }
-        EXPECT_EQ(load(s), 0) << readerr;
+        EXPECT_EQ(load(s), 0) << last.message;
         return tex_by_no(1)->t.material;
     }
     static int lit(const mem_texture_s &m, int r, int c) { return m.litear->lti[r * 256 + c]; }
@@ -149,12 +149,12 @@ TEST_F(Tables, ReflectionSharesOrCopiesTheBackground) {
     mem_texture_s &none = loadmat(d);
     EXPECT_EQ(none.reflection, 0.0f);
     EXPECT_EQ(none.textax, nullptr);
-    ASSERT_EQ(svc.boxes.size(), 1u);
-    EXPECT_EQ(svc.boxes[0].caption, "Map Not Found");
-    EXPECT_EQ(svc.boxes[0].text, "File " + sbackgroundbmp + " not found");
+    ASSERT_EQ(last.notes.size(), 1u);
+    EXPECT_EQ(last.notes[0].caption, "Map Not Found");
+    EXPECT_EQ(last.notes[0].text, "File " + paths.background + " not found");
     deletefilestruct();
 
-    test::writemap(sbackgroundbmp, 10, 3);
+    test::writemap(paths.background, 10, 3);
     d.reflection = 1.0f;
     mem_texture_s &full = loadmat(d);
     ASSERT_NE(bgmapraw, nullptr);
@@ -192,17 +192,17 @@ TEST_F(Tables, MaterialThatLosesItsMapGetsPlainTables) {
     d.texture_no = 1, d.map_type = 2, d.map_no = 1, d.trans = 0.5f;
     s.add(d);
     s.add(map_desc{"pal.bmp", 1});
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     const mem_texture_s &glass = tex_by_no(1)->t.material;
-    ASSERT_EQ(svc.boxes.size(), 1u);
-    EXPECT_EQ(svc.boxes[0].text, "Map pal.bmp is not a 24-bit bitmap");
+    ASSERT_EQ(last.notes.size(), 1u);
+    EXPECT_EQ(last.notes[0].text, "Map pal.bmp is not a 24-bit bitmap");
     EXPECT_EQ(glass.map_type, 0);
     EXPECT_NE(glass.transrr, nullptr);
     EXPECT_NE(glass.transrg, nullptr);
     EXPECT_NE(glass.transrb, nullptr);
     deletefilestruct();
 
-    test::writemap(sbackgroundbmp, 8, 4);
+    test::writemap(paths.background, 8, 4);
     d.map_no = 9, d.trans = 0, d.reflection = 0.5f;   // no map 9
     mem_texture_s &mirror = loadmat(d);
     EXPECT_EQ(mirror.map_type, 0);

@@ -21,8 +21,8 @@ protected:
     void rejects(const std::vector<uint8_t> &b, const std::string &what) {
         SCOPED_TRACE(what);
         ASSERT_EQ(loadbytes(b), 2);
-        EXPECT_NE(readerr.find(what), std::string::npos) << readerr;
-        EXPECT_NE(readerr.find("scene.vtl"), std::string::npos) << readerr;
+        EXPECT_NE(last.message.find(what), std::string::npos) << last.message;
+        EXPECT_NE(last.message.find("scene.vtl"), std::string::npos) << last.message;
         EXPECT_EQ(file_no_obj, 0);
         EXPECT_EQ(obj_at(0), nullptr);
         EXPECT_EQ(geo_by_no(1), nullptr);
@@ -62,8 +62,8 @@ TEST_F(Loader, EveryFieldSurvivesTheRoundTrip) {
     in.x = 8, in.y = 9, in.z = 10, in.binsx = 11, in.binsy = 12, in.binsz = 13, in.rend_mode = 2;
     s.objects[10].comment.comment_line = std::string(200, 'c');   // cut to 80
     // Loading again without freeing first replaces the store without a leak.
-    ASSERT_EQ(load(s), 0) << readerr;
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
+    ASSERT_EQ(load(s), 0) << last.message;
     ASSERT_EQ(file_no_obj, static_cast<int>(s.objects.size()));
 
     for (int i = 0; i < file_no_obj; ++i) {
@@ -115,7 +115,7 @@ TEST_F(Loader, EveryFieldSurvivesTheRoundTrip) {
               (std::vector<int>{3, 2, 11, 22, 33, 1}));
     EXPECT_EQ(std::string(obj_at(10)->t.comment.comment_line), std::string(80, 'c'));
     EXPECT_EQ(obj_at(11)->type, 7);
-    EXPECT_TRUE(readwarn.empty());
+    EXPECT_TRUE(last.warnings.empty());
 }
 
 // Depth tables are always 32 whatever ddh_size says; unknown types take two
@@ -133,7 +133,7 @@ TEST_F(Loader, OddButValidRecordsAreRead) {
     material_desc &m = s.objects[2].material;
     m.x_freq = m.y_freq = 0;
     m.xscale = m.yscale = m.zscale = 0;
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     EXPECT_EQ(file_no_obj, 5);
     EXPECT_EQ(obj_at(0)->t.geometry.no_ddh[31], 1);
     EXPECT_EQ(obj_at(1)->type, 7);
@@ -177,17 +177,17 @@ TEST_F(Loader, MissingFilesFallBackToBuiltInScenesOrReturnOne) {
     static const dib_resource table[] = {{"DEMO9.VTL", bytes.data(), bytes.size()}};
     scene_resources = table;
     scene_nresources = 1;
-    EXPECT_EQ(readfile("/no/such/folder/demo9.vtl"), 0);
+    EXPECT_EQ(loadfile("/no/such/folder/demo9.vtl"), 0);
     EXPECT_EQ(file_no_obj, 3);
     deletefilestruct();
     camx = 42;
-    EXPECT_EQ(readfile(dir.file("none.vtl").c_str()), 1);
+    EXPECT_EQ(loadfile(dir.file("none.vtl").c_str()), 1);
     scene_resources = nullptr;
     scene_nresources = 0;
     EXPECT_EQ(file_no_obj, 0);
     EXPECT_EQ(camx, 42);
     deletefilestruct();   // nothing to free
-    EXPECT_EQ(readfile(nullptr), 1);
+    EXPECT_EQ(loadfile(nullptr), 1);
 }
 
 TEST_F(Loader, MapsAreFoundBesideTheSceneInTheMapsFolderAndByBackslashNames) {
@@ -200,33 +200,27 @@ TEST_F(Loader, MapsAreFoundBesideTheSceneInTheMapsFolderAndByBackslashNames) {
     s.add(map_desc{"inmaps.bmp", 2});
     s.add(map_desc{dir.file("other/abs.bmp"), 3});
     s.add(map_desc{"sub\\x.bmp", 4});
-    ASSERT_EQ(load(s), 0) << readerr;
+    ASSERT_EQ(load(s), 0) << last.message;
     const int widths[] = {4, 8, 2, 6};
     for (int k = 1; k <= 4; ++k) EXPECT_EQ(map_by_no(k)->t.map.pdibmap->biWidth, widths[k - 1]) << k;
-    EXPECT_TRUE(svc.boxes.empty());
+    EXPECT_TRUE(last.notes.empty());
 }
 
-TEST_F(Loader, MissingMapShowsTheMessageAndEndsTheProgram) {
+TEST_F(Loader, MissingMapIsReportedAndLeavesTheStoreEmpty) {
     // m.bmp exists, but beside the deep scene folder the composed path exceeds
     // the 127-character name buffer: it is not tried.
     std::string deep = dir.path;
     while (deep.size() < 120) deep += "/deeper";
     test::writemap(deep + "/m.bmp", 4, 4);
-    openpath = deep + "/";
+    paths.folder = deep + "/";
     for (const std::string name : {"nowhere.bmp", "m.bmp"}) {
-        svc.boxes.clear();
         scene_desc s = test::tiny_scene();
         s.add(map_desc{name, 1});
         test::writebytes(deep + "/s.vtl", write_scene(s));
-        try {
-            readfile((deep + "/s.vtl").c_str());
-            ADD_FAILURE() << "the load went on without " << name;
-        } catch (const process_exit &e) {
-            EXPECT_EQ(e.code, 0);
-        }
-        ASSERT_EQ(svc.boxes.size(), 1u);
-        EXPECT_EQ(svc.boxes[0].text, "File " + name + " not found");
-        EXPECT_EQ(svc.boxes[0].caption, "Map Not Found(2)");
+        ASSERT_EQ(loadfile((deep + "/s.vtl").c_str()), load_missing_map) << name;
+        EXPECT_EQ(last.file, name);
+        EXPECT_EQ(last.message, "File " + name + " not found");
+        EXPECT_TRUE(last.notes.empty());
         EXPECT_EQ(file_no_obj, 0);
         EXPECT_EQ(obj_at(0), nullptr);
     }
@@ -239,11 +233,11 @@ TEST_F(Loader, DanglingReferencesAreKeptAndReported) {
     material_desc m;
     m.texture_no = 2, m.map_type = 1, m.map_no = 3;   // no map 3
     s.add(m);
-    ASSERT_EQ(load(s), 0) << readerr;
-    ASSERT_EQ(readwarn.size(), 3u);
-    EXPECT_NE(readwarn[0].find("material 99"), std::string::npos);
-    EXPECT_NE(readwarn[1].find("geometry 42"), std::string::npos);
-    EXPECT_NE(readwarn[2].find("map 3"), std::string::npos);
+    ASSERT_EQ(load(s), 0) << last.message;
+    ASSERT_EQ(last.warnings.size(), 3u);
+    EXPECT_NE(last.warnings[0].find("material 99"), std::string::npos);
+    EXPECT_NE(last.warnings[1].find("geometry 42"), std::string::npos);
+    EXPECT_NE(last.warnings[2].find("map 3"), std::string::npos);
     const mem_texture_s &mt = tex_by_no(2)->t.material;
     EXPECT_EQ(mt.map_type, 0);   // drawn untextured
     EXPECT_EQ(mt.textax, nullptr);
@@ -264,7 +258,7 @@ TEST_F(Loader, TruncationAtEveryOffsetIsRejected) {
         ASSERT_EQ(loadbytes(cut), 2) << "cut at " << n;
         ASSERT_EQ(file_no_obj, 0) << "cut at " << n;
         ASSERT_EQ(map_by_no(5), nullptr) << "cut at " << n;
-        ASSERT_NE(readerr.find("ends inside"), std::string::npos) << readerr;
+        ASSERT_NE(last.message.find("ends inside"), std::string::npos) << last.message;
     }
     // A rejected file changes no setting, even past its camera record.
     EXPECT_EQ(camx, 123);
@@ -310,7 +304,7 @@ TEST_F(Loader, BlocksLargerThanTheReadBufferAreRejected) {
     scene_desc s;
     s.add(g);
     std::vector<uint8_t> b = write_scene(s);
-    ASSERT_EQ(loadbytes(b), 0) << readerr;
+    ASSERT_EQ(loadbytes(b), 0) << last.message;
     deletefilestruct();
     set16(b, geo + 34, 26667);
     b.insert(b.begin() + geo + 66, 24, 0);

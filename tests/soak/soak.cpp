@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "platform/headless/headless.h"
 #include "authoring/demos.h"
 
 using namespace vortella;

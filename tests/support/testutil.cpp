@@ -10,6 +10,9 @@
 #include <utility>
 
 #include "authoring/primitives.h"
+#include "frame/frame.h"
+#include "pipeline/pipeline.h"
+#include "raster/raster.h"
 #include "scene/gmem.h"
 #include "scene/scene.h"
 
@@ -58,22 +61,21 @@ instance_desc drawn(std::vector<int> geoms, int rend_mode) {
 }
 
 void store_test::SetUp() {
-    set_sys(&svc);
-    deletefilestruct();
-    deleterenlstruct();
-    openpath = dir.path + "/";
-    mapsdir = dir.path + "/maps";
-    sbackgroundbmp = dir.path + "/maps/BGROUND.BMP";
+    reset_frame();
+    reset_raster();
+    reset_pipeline();
+    reset_view();
+    reset_scene();
+    paths.folder = dir.path + "/";
+    paths.mapsdir = dir.path + "/maps";
+    paths.background = dir.path + "/maps/BGROUND.BMP";
     blocks0 = GlobalCount();
 }
 
 void store_test::TearDown() {
-    deletefilestruct();
-    deleterenlstruct();
-    DibFree(bgmapraw);
-    bgmapraw = nullptr;
+    reset_frame();
+    reset_scene();
     EXPECT_EQ(GlobalCount(), blocks0) << "bitmap blocks left behind";
-    set_sys(nullptr);
 }
 
 int store_test::load(const scene_desc &s, const std::string &name) {
@@ -82,7 +84,12 @@ int store_test::load(const scene_desc &s, const std::string &name) {
 
 int store_test::loadbytes(const std::vector<uint8_t> &b, const std::string &name) {
     writebytes(dir.file(name), b);
-    return readfile(dir.file(name).c_str());
+    return loadfile(dir.file(name).c_str());
+}
+
+int store_test::loadfile(const char *name) {
+    last = readfile(name, paths);
+    return last.code;
 }
 
 scene_desc tiny_scene() {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/platform.h"
+#include "platform/headless/headless.h"
+#include "scene/scene.h"
 #include "authoring/writer.h"
 
 namespace vortella::test {
@@ -32,20 +33,27 @@ void writemap(const std::string &path, int w, int h);
 // A drawn instance numbered 1 of the given geometries.
 instance_desc drawn(std::vector<int> geoms, int rend_mode = 0);
 
-// Installs a headless platform backend, and at the end frees the store,
-// the render list and the background bitmap and checks that no bitmap block
-// was left behind.
+// Starts from the renderer's state as a fresh process has it, with the maps
+// looked for beside the scene and in the temporary folder's maps/ folder;
+// at the end releases the picture and the scene and checks that no bitmap
+// block was left behind.
 class store_test : public ::testing::Test {
 protected:
-    headless_services svc;
     tempdir dir;
+    // Where loads look: the temporary folder, its maps/ folder and
+    // maps/BGROUND.BMP as the background.
+    scene_paths paths;
+    // What the last load came to.
+    load_result last;
     int blocks0 = 0;
     void SetUp() override;
     void TearDown() override;
 
-    // Writes `s` into the temporary folder and loads it.
+    // Writes `s` into the temporary folder and loads it; the load's code.
     int load(const scene_desc &s, const std::string &name = "scene.vtl");
     int loadbytes(const std::vector<uint8_t> &b, const std::string &name = "scene.vtl");
+    // Loads a file (or a built-in scene) by name with `paths`.
+    int loadfile(const char *name);
 };
 
 // The smallest drawable scene: one faceted triangle (depth table 0 lists it),

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform/xhack.h"
+#include "platform/xhack/xhack.h"
 
 namespace vortella::xhack {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "raster/raster.h"
+#include "platform/palette.h"
 
 namespace vortella {
 

@@ -1,0 +1,290 @@
+// The desktop backend's parts: the screen a window shows and the 8-bit
+// picture copied onto it, dialogs built from templates on the toolkit,
+// process helpers, and the services object that joins them over SDL.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/platform.h"
+#include "platform/palette.h"
+
+class Fl_Double_Window;
+class Fl_Widget;
+
+namespace vortella::desktop {
+
+// ---------------------------------------------------------------------------
+// Screen and picture
+// ---------------------------------------------------------------------------
+
+// The 8-bit picture: one palette index per byte, rows top-down and exactly
+// `w` bytes apart, wrapped in an indexed surface whose palette turns the
+// indices into colours when it is copied.
+class picture8 {
+public:
+    picture8();
+    ~picture8();
+    picture8(const picture8 &) = delete;
+    picture8 &operator=(const picture8 &) = delete;
+
+    // Takes the 256 colours the indices stand for.
+    void set_palette(const PALETTEENTRY *pe);
+    // A new picture of w x h, all index 0; the previous one is released.
+    // Null when it cannot be made, and then the previous one stays.
+    uint8_t *make(int w, int h);
+    void release();
+    SDL_Surface *surface() const { return surface_; }
+
+private:
+    std::vector<uint8_t> pixels_;
+    SDL_Surface *surface_ = nullptr;
+    SDL_Palette *palette_ = nullptr;
+};
+
+// What a window shows, kept in true colour so it can be shown again
+// whenever the window system asks for it.
+class screen_surface {
+public:
+    screen_surface() = default;
+    ~screen_surface();
+    screen_surface(const screen_surface &) = delete;
+    screen_surface &operator=(const screen_surface &) = delete;
+
+    // Makes the screen w x h and black; false when it cannot be made.
+    bool resize(int w, int h);
+    int width() const { return surface_ ? surface_->w : 0; }
+    int height() const { return surface_ ? surface_->h : 0; }
+    // Copies the whole picture 1:1 with its top-left corner at (x, y); the
+    // parts off the screen are left out.
+    void blit(const picture8 &pic, int x, int y);
+    void fill_black(int x, int y, int w, int h);
+    // The colour at a pixel as 0xRRGGBB; 0 off the screen.
+    uint32_t rgb(int x, int y) const;
+    // Copies the screen into the window and shows it.
+    void present(SDL_Window *win);
+    bool dirty = false;
+
+private:
+    SDL_Surface *surface_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Processes
+// ---------------------------------------------------------------------------
+
+// Splits a command line into its arguments at runs of blanks; a part in
+// double quotes keeps its blanks (so a program path with blanks can be
+// quoted), the quotes themselves are dropped.
+std::vector<std::string> split_command_line(const std::string &cmdline);
+// Starts argv[0] (searched on PATH when it has no folder) with the
+// arguments, in its own session so it outlives this process. False when it
+// cannot be started.
+bool spawn(const std::vector<std::string> &argv);
+// The running executable's full path, empty when it cannot be told.
+std::string executable_path();
+using vortella::parse_item_int;
+
+// ---------------------------------------------------------------------------
+// Dialogs
+// ---------------------------------------------------------------------------
+
+// Pixels per dialog unit. A dialog unit is a quarter of the average
+// character width across and an eighth of the line height down; with the
+// toolkit's 14-pixel font that comes to 1.75 and 2 pixels.
+constexpr int du_x_num = 7, du_x_den = 4;   // 1.75 px
+constexpr int du_y_num = 2, du_y_den = 1;   // 2 px
+
+// One dialog on the toolkit: a window with a control for every item of its
+// template. Control actions reach the dialog procedure as WM_COMMAND with
+// the item's id and notification; check boxes and radio buttons are only
+// marked by the procedure, as with manual buttons. Building it needs no
+// display; run() shows it.
+class dialog_window {
+public:
+    dialog_window(HWND handle, const dialog_template &t, dlgproc proc);
+    ~dialog_window();
+    dialog_window(const dialog_window &) = delete;
+    dialog_window &operator=(const dialog_window &) = delete;
+
+    HWND handle() const { return handle_; }
+    const std::string &title() const { return title_; }
+    bool ended() const { return ended_; }
+    int result() const { return result_; }
+
+    // Sends WM_INITDIALOG.
+    void init();
+    // Shows the dialog (centred on `over`, or on the screen when null) and
+    // dispatches the toolkit's events until the procedure ends the dialog.
+    void run(const dialog_window *over);
+    // Hides the window and sends WM_DESTROY.
+    void finish();
+    void end(int result);
+
+    // The user's actions, as the toolkit reports them; tests call them too.
+    void user_click(int id);
+    void user_type(int id, const std::string &text);
+    void user_select(int id, int index);
+    void user_close();
+
+    bool has(int id) const { return find(id) != nullptr; }
+    // The control made for an item, null for none.
+    Fl_Widget *widget(int id) const;
+    void set_title(const char *text);
+    void set_text(int id, const char *text);
+    std::string text(int id) const;
+    void set_check(int id, int state);
+    int check(int id) const;
+    void enable(int id, bool on);
+    bool enabled(int id) const;
+    int list_add(int id, const char *text);
+    int list_delete(int id, int index);
+    void list_reset(int id);
+    int list_count(int id) const;
+    int list_selection(int id) const;
+    std::string list_text(int id, int index) const;
+
+private:
+    struct control {
+        dialog_window *owner;
+        int id;
+        control_kind kind;
+        Fl_Widget *widget;
+    };
+    control *find(int id);
+    const control *find(int id) const;
+    void command(int id, unsigned code);
+    static void on_widget(Fl_Widget *w, void *data);
+    static void on_close(Fl_Widget *w, void *data);
+
+    HWND handle_;
+    dlgproc proc_;
+    std::string title_;
+    Fl_Double_Window *window_ = nullptr;
+    std::deque<control> controls_;   // stable addresses for the callbacks
+    bool ended_ = false;
+    int result_ = 0;
+};
+
+// Shows a message box of the toolkit (with a stop sign when `stop`); false
+// when the toolkit has no display.
+bool dialog_message(const char *text, const char *caption, bool stop);
+
+// ---------------------------------------------------------------------------
+// The services
+// ---------------------------------------------------------------------------
+
+class sdl_services final : public services, public dialog_services {
+public:
+    // Starts SDL's video; null with `err` set when there is no display.
+    static sdl_services *open(std::string *err);
+    ~sdl_services() override;
+
+    int message_box(const char *text, const char *caption, unsigned type) override;
+    [[noreturn]] void exit_process(int code) override;
+    std::string module_file_name() override;
+    bool start_program(const char *cmdline) override;
+
+    int screen_width() override;
+    int screen_height() override;
+    bool display_caps(int &bits, bool &palette) override;
+    int show_cursor(bool show) override;
+
+    unsigned tick_count() override { return SDL_GetTicks(); }
+    unsigned mm_time() override { return SDL_GetTicks(); }
+    bool mm_caps(unsigned &min_period, unsigned &max_period) override;
+    void mm_begin_period(unsigned) override {}
+    void mm_end_period(unsigned) override {}
+    bool set_timer(HWND w, unsigned id, unsigned period) override;
+    void kill_timer(HWND w, unsigned id) override;
+
+    bool register_class(const char *name, wndproc proc) override;
+    HWND create_window(const char *cls, int x, int y, int w, int h) override;
+    void show_window(HWND w, int show) override;
+    void destroy_window(HWND w) override;
+    LRESULT def_window_proc(HWND w, unsigned msg, WPARAM wp, LPARAM lp) override;
+    bool post_message(HWND w, unsigned msg, WPARAM wp, LPARAM lp) override;
+    void post_quit_message(int code) override;
+    bool get_message(MSG &m) override;
+    LRESULT dispatch_message(const MSG &m) override;
+    void invalidate(HWND w) override;
+
+    int realize_palette(HWND w) override;
+    void clear_system_palette() override { realized_ = false; }
+    int recommended_orientation() override { return -1; }
+    uint8_t *create_picture(int w, int h) override;
+    void release_picture() override { picture_.release(); }
+    void blit_picture(HWND w, int x, int y) override;
+    void fill_black(HWND w, int x, int y, int cx, int cy) override;
+
+    dialog_services *dialogs() override { return this; }
+    int dialog_box(const dialog_template &t, HWND owner, dlgproc proc) override;
+    void end_dialog(HWND dlg, int result) override;
+    void set_window_text(HWND w, const char *text) override;
+    void set_item_text(HWND dlg, int id, const char *text) override;
+    std::string get_item_text(HWND dlg, int id, size_t size) override;
+    void set_item_int(HWND dlg, int id, int value) override;
+    int get_item_int(HWND dlg, int id, bool *ok) override;
+    void check_button(HWND dlg, int id, int state) override;
+    int is_button_checked(HWND dlg, int id) override;
+    void check_radio(HWND dlg, int first, int last, int id) override;
+    void enable_item(HWND dlg, int id, bool enable) override;
+    int list_add(HWND dlg, int id, const char *text) override;
+    int list_delete(HWND dlg, int id, int index) override;
+    void list_reset(HWND dlg, int id) override;
+    int list_count(HWND dlg, int id) override;
+    int list_selection(HWND dlg, int id) override;
+    std::string list_text(HWND dlg, int id, int index) override;
+    void set_redraw(HWND, int, bool) override {}
+    bool open_file_dialog(HWND owner, const char *filter_name, const char *pattern, size_t size,
+                          std::string &file) override;
+    void help_index(HWND owner, const char *helpfile) override;
+
+    // What a window shows (tests read it back); null for no such window.
+    const screen_surface *screen_of(HWND w) const;
+
+private:
+    sdl_services() = default;
+
+    struct window {
+        wndproc proc;
+        SDL_Window *sdl = nullptr;
+        screen_surface screen;
+        bool shown = false;    // asked to be shown
+        bool mapped = false;   // shown on the display
+    };
+    struct timer {
+        HWND w;
+        unsigned id, period;
+        uint32_t due;
+    };
+
+    window *find(HWND w);
+    HWND window_of(uint32_t sdl_id) const;
+    // Turns an SDL event into a message; false when it makes none.
+    bool translate(const SDL_Event &e, MSG &m);
+    // Shows windows asked to be shown and brings every screen up to date.
+    void flush();
+    dialog_window *dialog(HWND dlg);
+
+    int display_ = 0;   // the display the saver covers
+    std::map<std::string, wndproc> classes_;
+    std::map<HWND, std::unique_ptr<window>> windows_;
+    std::vector<timer> timers_;
+    std::deque<MSG> queue_;
+    bool quit_posted_ = false;
+    HWND next_handle_ = 1;
+    int cursor_count_ = 0;
+    bool realized_ = false;
+    picture8 picture_;
+    std::vector<std::unique_ptr<dialog_window>> dialogs_;   // open ones, innermost last
+};
+
+}  // namespace vortella::desktop

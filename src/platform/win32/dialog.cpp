@@ -1,0 +1,301 @@
+// Dialogs from the program's dialog resources, run modally by the system.
+// Control notifications reach the dialog procedure as WM_COMMAND with the
+// item's id and notification code, as the system sends them; changes the
+// program makes itself send none. A dialog script, when one is set, stands
+// in for the user: it acts on the real controls with real messages.
+#include <cstdlib>
+
+#include "platform/win32/win32.h"
+
+#include <commdlg.h>
+
+namespace vortella::win32 {
+
+namespace {
+
+// The timer that paces a dialog script, one action per tick.
+constexpr ::UINT_PTR script_timer = 0x5654;
+constexpr ::UINT script_period = 150;
+
+bool read_int(const std::string &s, size_t &pos, int &v) {
+    while (pos < s.size() && s[pos] == ' ') ++pos;
+    size_t start = pos;
+    if (pos < s.size() && s[pos] == '-') ++pos;
+    while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') ++pos;
+    if (pos == start || (pos == start + 1 && s[start] == '-')) return false;
+    v = std::atoi(s.substr(start, pos - start).c_str());
+    return true;
+}
+
+}  // namespace
+
+bool parse_dialog_script(const std::string &s, std::vector<script_action> &out, std::string *err) {
+    out.clear();
+    size_t begin = 0;
+    while (begin <= s.size()) {
+        size_t end = s.find(';', begin);
+        if (end == std::string::npos) end = s.size();
+        std::string a = s.substr(begin, end - begin);
+        begin = end + 1;
+        size_t p = a.find_first_not_of(' ');
+        if (p == std::string::npos) continue;   // empty action
+        size_t word_end = a.find(' ', p);
+        std::string word = a.substr(p, word_end == std::string::npos ? std::string::npos : word_end - p);
+        size_t pos = word_end == std::string::npos ? a.size() : word_end;
+        script_action act{script_action::click, 0, {}};
+        if (word == "click") act.kind = script_action::click;
+        else if (word == "type") act.kind = script_action::type;
+        else if (word == "select") act.kind = script_action::select;
+        else {
+            if (err) *err = "unknown action '" + word + "'";
+            return false;
+        }
+        if (!read_int(a, pos, act.id)) {
+            if (err) *err = "'" + a + "' names no control";
+            return false;
+        }
+        if (act.kind == script_action::type) {
+            act.text = pos < a.size() ? a.substr(pos + 1) : std::string();
+        } else if (act.kind == script_action::select) {
+            int line;
+            if (!read_int(a, pos, line)) {
+                if (err) *err = "'" + a + "' names no line";
+                return false;
+            }
+            act.text = std::to_string(line);
+        }
+        if (act.kind != script_action::type && a.find_first_not_of(' ', pos) != std::string::npos) {
+            if (err) *err = "'" + a + "' has more than it needs";
+            return false;
+        }
+        out.push_back(act);
+    }
+    return true;
+}
+
+// --- Running -------------------------------------------------------------------------------
+
+::INT_PTR CALLBACK win32_services::dialog_trampoline(::HWND real, ::UINT msg, ::WPARAM wp, ::LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        auto *d = reinterpret_cast<open_dialog *>(lp);
+        d->real = real;
+        d->self->bind(d->handle, real);
+        d->self->dialogs_.push_back(d);
+        d->proc(d->handle, WM_INITDIALOG, 0, 0);
+        if (!d->self->script_.empty()) ::SetTimer(real, script_timer, script_period, nullptr);
+        return TRUE;   // the system puts the focus on the first control
+    }
+    win32_services *s = instance_;
+    open_dialog *d = nullptr;
+    if (s)
+        for (open_dialog *o : s->dialogs_)
+            if (o->real == real) d = o;
+    if (!d) return FALSE;
+    switch (msg) {
+    case WM_COMMAND:
+        // Notifications caused by the program's own changes to its items.
+        if (s->quiet_) return TRUE;
+        d->proc(d->handle, WM_COMMAND, MAKEWPARAM(LOWORD(wp), HIWORD(wp)), 0);
+        return TRUE;
+    case WM_TIMER:
+        if (wp != script_timer) return FALSE;
+        // Only the innermost dialog takes actions: the one a user could reach.
+        if (d == s->dialogs_.back()) s->script_step(*d);
+        return TRUE;
+    case WM_DESTROY:
+        ::KillTimer(real, script_timer);
+        d->proc(d->handle, WM_DESTROY, 0, 0);
+        s->forget(real);
+        return FALSE;
+    }
+    // Everything else (WM_CLOSE and Escape included, which the system turns
+    // into the Cancel command) is the system's.
+    return FALSE;
+}
+
+int win32_services::dialog_box(const dialog_template &t, HWND owner, dlgproc proc) {
+    open_dialog d{this, next_handle_++, proc};
+    // An owner that is not shown would keep the dialog off the taskbar and
+    // behind other windows.
+    ::HWND o = real_of(owner);
+    if (o && !::IsWindowVisible(o)) o = nullptr;
+    ::INT_PTR r = ::DialogBoxParamA(inst_, t.name, o, dialog_trampoline, reinterpret_cast<::LPARAM>(&d));
+    for (auto it = dialogs_.begin(); it != dialogs_.end(); ++it)
+        if (*it == &d) {
+            dialogs_.erase(it);
+            break;
+        }
+    if (d.real) forget(d.real);
+    if (r == -1) {
+        message_box(("The dialog " + std::string(t.name ? t.name : "") + " is missing from the program.").c_str(),
+                    "Vortella", MB_ICONSTOP);
+        return IDCANCEL;
+    }
+    return int(r);
+}
+
+void win32_services::script_step(open_dialog &d) {
+    if (script_.empty()) {
+        // A script that ends with the dialog open leaves it as a user
+        // closing its window would.
+        ::KillTimer(d.real, script_timer);
+        ::SendMessageA(d.real, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return;
+    }
+    script_action a = script_.front();
+    script_.pop_front();
+    ::HWND c = ::GetDlgItem(d.real, a.id);
+    // A user reaches only controls the dialog has and that are enabled.
+    if (!c || !::IsWindowEnabled(c)) return;
+    switch (a.kind) {
+    case script_action::click:
+        ::SendMessageA(d.real, WM_COMMAND, MAKEWPARAM(a.id, BN_CLICKED), reinterpret_cast<::LPARAM>(c));
+        break;
+    case script_action::type:
+        // The edit control itself notifies its dialog of the change.
+        ::SendMessageA(c, WM_SETTEXT, 0, reinterpret_cast<::LPARAM>(a.text.c_str()));
+        break;
+    case script_action::select:
+        ::SendMessageA(c, LB_SETCURSEL, ::WPARAM(std::atoi(a.text.c_str())), 0);
+        ::SendMessageA(d.real, WM_COMMAND, MAKEWPARAM(a.id, LBN_SELCHANGE), reinterpret_cast<::LPARAM>(c));
+        break;
+    }
+}
+
+void win32_services::end_dialog(HWND dlg, int result) {
+    if (::HWND real = real_of(dlg)) ::EndDialog(real, result);
+}
+
+void win32_services::set_window_text(HWND w, const char *text) {
+    if (::HWND real = real_of(w)) ::SetWindowTextA(real, text ? text : "");
+}
+
+// --- Items --------------------------------------------------------------------------------
+
+::HWND win32_services::item(HWND dlg, int id) const {
+    ::HWND real = real_of(dlg);
+    return real ? ::GetDlgItem(real, id) : nullptr;
+}
+
+void win32_services::set_item_text(HWND dlg, int id, const char *text) {
+    ::HWND c = item(dlg, id);
+    if (!c) return;
+    quiet_ = true;
+    ::SetWindowTextA(c, text ? text : "");
+    quiet_ = false;
+}
+
+std::string win32_services::get_item_text(HWND dlg, int id, size_t size) {
+    ::HWND c = item(dlg, id);
+    if (!c || size == 0) return {};
+    std::vector<char> buf(size);
+    int n = ::GetWindowTextA(c, buf.data(), int(size));
+    return std::string(buf.data(), n > 0 ? size_t(n) : 0);
+}
+
+void win32_services::set_item_int(HWND dlg, int id, int value) {
+    set_item_text(dlg, id, std::to_string(value).c_str());
+}
+
+int win32_services::get_item_int(HWND dlg, int id, bool *ok) {
+    if (!item(dlg, id)) {
+        if (ok) *ok = false;
+        return 0;
+    }
+    return parse_item_int(get_item_text(dlg, id, 64), ok);
+}
+
+void win32_services::check_button(HWND dlg, int id, int state) {
+    if (::HWND real = real_of(dlg)) ::CheckDlgButton(real, id, state ? BST_CHECKED : BST_UNCHECKED);
+}
+
+int win32_services::is_button_checked(HWND dlg, int id) {
+    ::HWND real = real_of(dlg);
+    return real && ::IsDlgButtonChecked(real, id) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void win32_services::check_radio(HWND dlg, int first, int last, int id) {
+    if (::HWND real = real_of(dlg)) ::CheckRadioButton(real, first, last, id);
+}
+
+void win32_services::enable_item(HWND dlg, int id, bool enable) {
+    if (::HWND c = item(dlg, id)) ::EnableWindow(c, enable ? TRUE : FALSE);
+}
+
+int win32_services::list_add(HWND dlg, int id, const char *text) {
+    ::HWND c = item(dlg, id);
+    if (!c) return -1;
+    ::LRESULT r = ::SendMessageA(c, LB_ADDSTRING, 0, reinterpret_cast<::LPARAM>(text ? text : ""));
+    return r < 0 ? -1 : int(r);
+}
+
+int win32_services::list_delete(HWND dlg, int id, int index) {
+    ::HWND c = item(dlg, id);
+    if (!c || index < 0) return -1;
+    ::LRESULT r = ::SendMessageA(c, LB_DELETESTRING, ::WPARAM(index), 0);
+    return r < 0 ? -1 : int(r);
+}
+
+void win32_services::list_reset(HWND dlg, int id) {
+    if (::HWND c = item(dlg, id)) ::SendMessageA(c, LB_RESETCONTENT, 0, 0);
+}
+
+int win32_services::list_count(HWND dlg, int id) {
+    ::HWND c = item(dlg, id);
+    ::LRESULT r = c ? ::SendMessageA(c, LB_GETCOUNT, 0, 0) : 0;
+    return r < 0 ? 0 : int(r);
+}
+
+int win32_services::list_selection(HWND dlg, int id) {
+    ::HWND c = item(dlg, id);
+    ::LRESULT r = c ? ::SendMessageA(c, LB_GETCURSEL, 0, 0) : LB_ERR;
+    return r < 0 ? -1 : int(r);
+}
+
+std::string win32_services::list_text(HWND dlg, int id, int index) {
+    ::HWND c = item(dlg, id);
+    if (!c || index < 0) return {};
+    ::LRESULT n = ::SendMessageA(c, LB_GETTEXTLEN, ::WPARAM(index), 0);
+    if (n < 0) return {};
+    std::vector<char> buf(size_t(n) + 1);
+    n = ::SendMessageA(c, LB_GETTEXT, ::WPARAM(index), reinterpret_cast<::LPARAM>(buf.data()));
+    return n < 0 ? std::string() : std::string(buf.data(), size_t(n));
+}
+
+void win32_services::set_redraw(HWND dlg, int id, bool on) {
+    ::HWND c = item(dlg, id);
+    if (!c) return;
+    ::SendMessageA(c, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+    if (on) ::InvalidateRect(c, nullptr, TRUE);
+}
+
+bool win32_services::open_file_dialog(HWND owner, const char *filter_name, const char *pattern, size_t size,
+                                      std::string &file) {
+    if (size == 0) return false;
+    // The filter is pairs of texts, each ended by a zero, and one more zero.
+    std::string filter = std::string(filter_name ? filter_name : "") + '\0' + (pattern ? pattern : "*.*") + '\0';
+    // Room for any path the dialog can give, so a name too long for the
+    // caller is reported rather than refused without a word.
+    std::vector<char> buf(size > 32768 ? size : 32768, '\0');
+    ::OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = real_of(owner);
+    if (!dialogs_.empty()) ofn.hwndOwner = dialogs_.back()->real;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buf.data();
+    ofn.nMaxFile = ::DWORD(buf.size());
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!::GetOpenFileNameA(&ofn)) return false;
+    std::string chosen = buf.data();
+    if (chosen.empty()) return false;
+    if (chosen.size() > size - 1) {
+        message_box(("The file name is longer than " + std::to_string(size - 1) + " characters:\n" + chosen).c_str(),
+                    "Vortella", MB_OK);
+        return false;
+    }
+    file = chosen;
+    return true;
+}
+
+}  // namespace vortella::win32
