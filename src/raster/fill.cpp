@@ -77,6 +77,33 @@ inline rgb_s flatcolour() {
     return {h[l[pred]], h[l[pgreen]], h[l[pblue]]};
 }
 
+// The pixel loop of the textured fillers. Of the K values a vertex carries,
+// the last two are the texture coordinates; the ones before them (shade,
+// highlight) are the filler's own. For every pixel the values are taken
+// before they step on, and `texeled(v, e, t)` gives the pixel's palette
+// index for texel e under dither threshold t, `outside(v, t)` the one for a
+// coordinate outside the texture.
+template <int K, class Texeled, class Outside>
+inline void texscan(fvtx_s<K> *p, Texeled texeled, Outside outside) {
+    static_assert(K >= 2, "a textured filler interpolates both texture coordinates");
+    scan(p, [&](const span_s<K> &s) {
+        uint8_t *d = yaddar[s.y];
+        const int yt = s.y & 7;
+        fixed a[K];
+        for (int k = 0; k < K; ++k) a[k] = s.acc[k];
+        for (int x = s.xa; x <= s.xb; ++x) {
+            int v[K];
+            for (int k = 0; k < K; ++k) {
+                v[k] = fixint(a[k]);
+                a[k] = fixadd(a[k], s.step[k]);
+            }
+            const int t = aHalftone8x8[x & 7][yt];
+            const int tu = v[K - 2], tv = v[K - 1];
+            d[x] = texin(tu, tv) ? texeled(v, texel(tu, tv), t) : outside(v, t);
+        }
+    });
+}
+
 }  // namespace
 
 // Flat: one colour for the triangle. Its halftone pattern repeats every 8
@@ -150,23 +177,9 @@ int f08100() {
     vtxt(p);
     const rgb_s f = flatcolour();
     const uint8_t *l = lrow(ptl, n1);
-    scan(p, [&](const span_s<2> &s) {
-        uint8_t *d = yaddar[s.y];
-        const int yt = s.y & 7;
-        fixed ua = s.acc[0], va = s.acc[1];
-        for (int x = s.xa; x <= s.xb; ++x) {
-            int tu = fixint(ua), tv = fixint(va);
-            ua = fixadd(ua, s.step[0]);
-            va = fixadd(va, s.step[1]);
-            const int t = aHalftone8x8[x & 7][yt];
-            if (texin(tu, tv)) {
-                const uint8_t *e = texel(tu, tv);
-                d[x] = halftone(l[e[2]], l[e[1]], l[e[0]], t);
-            } else {
-                d[x] = halftone(f.r, f.g, f.b, t);
-            }
-        }
-    });
+    texscan(
+        p, [&](const int *, const uint8_t *e, int t) { return halftone(l[e[2]], l[e[1]], l[e[0]], t); },
+        [&](const int *, int t) { return halftone(f.r, f.g, f.b, t); });
     return 0;
 }
 
@@ -179,23 +192,9 @@ int a08100() {
     // A byte shifted by 8 or more is 0; larger or negative counts would be
     // undefined shifts.
     const int sh = attf < 0 ? 0 : attf > 8 ? 8 : attf;
-    scan(p, [&](const span_s<2> &s) {
-        uint8_t *d = yaddar[s.y];
-        const int yt = s.y & 7;
-        fixed ua = s.acc[0], va = s.acc[1];
-        for (int x = s.xa; x <= s.xb; ++x) {
-            int tu = fixint(ua), tv = fixint(va);
-            ua = fixadd(ua, s.step[0]);
-            va = fixadd(va, s.step[1]);
-            const int t = aHalftone8x8[x & 7][yt];
-            if (texin(tu, tv)) {
-                const uint8_t *e = texel(tu, tv);
-                d[x] = halftone(e[2] >> sh, e[1] >> sh, e[0] >> sh, t);
-            } else {
-                d[x] = halftone(f.r, f.g, f.b, t);
-            }
-        }
-    });
+    texscan(
+        p, [&](const int *, const uint8_t *e, int t) { return halftone(e[2] >> sh, e[1] >> sh, e[0] >> sh, t); },
+        [&](const int *, int t) { return halftone(f.r, f.g, f.b, t); });
     return 0;
 }
 
@@ -206,23 +205,9 @@ int f08110() {
     const rgb_s f = flatcolour();
     const uint8_t *l = lrow(ptl, n1);
     const int *h = hrow(h1);
-    scan(p, [&](const span_s<2> &s) {
-        uint8_t *d = yaddar[s.y];
-        const int yt = s.y & 7;
-        fixed ua = s.acc[0], va = s.acc[1];
-        for (int x = s.xa; x <= s.xb; ++x) {
-            int tu = fixint(ua), tv = fixint(va);
-            ua = fixadd(ua, s.step[0]);
-            va = fixadd(va, s.step[1]);
-            const int t = aHalftone8x8[x & 7][yt];
-            if (texin(tu, tv)) {
-                const uint8_t *e = texel(tu, tv);
-                d[x] = halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t);
-            } else {
-                d[x] = halftone(f.r, f.g, f.b, t);
-            }
-        }
-    });
+    texscan(
+        p, [&](const int *, const uint8_t *e, int t) { return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t); },
+        [&](const int *, int t) { return halftone(f.r, f.g, f.b, t); });
     return 0;
 }
 
@@ -230,25 +215,16 @@ int f08110() {
 int s08100() {
     fvtx_s<3> p[3];
     vtxst(p);
-    scan(p, [&](const span_s<3> &s) {
-        uint8_t *d = yaddar[s.y];
-        const int yt = s.y & 7;
-        fixed sa = s.acc[0], ua = s.acc[1], va = s.acc[2];
-        for (int x = s.xa; x <= s.xb; ++x) {
-            const uint8_t *l = ptl->lti + fixint(sa) * 256;
-            int tu = fixint(ua), tv = fixint(va);
-            sa = fixadd(sa, s.step[0]);
-            ua = fixadd(ua, s.step[1]);
-            va = fixadd(va, s.step[2]);
-            const int t = aHalftone8x8[x & 7][yt];
-            if (texin(tu, tv)) {
-                const uint8_t *e = texel(tu, tv);
-                d[x] = halftone(l[e[2]], l[e[1]], l[e[0]], t);
-            } else {
-                d[x] = halftone(l[pred], l[pgreen], l[pblue], t);
-            }
-        }
-    });
+    texscan(
+        p,
+        [&](const int *v, const uint8_t *e, int t) {
+            const uint8_t *l = ptl->lti + v[0] * 256;
+            return halftone(l[e[2]], l[e[1]], l[e[0]], t);
+        },
+        [&](const int *v, int t) {
+            const uint8_t *l = ptl->lti + v[0] * 256;
+            return halftone(l[pred], l[pgreen], l[pblue], t);
+        });
     return 0;
 }
 
@@ -256,27 +232,18 @@ int s08100() {
 int s08110() {
     fvtx_s<4> p[3];
     vtxsht(p);
-    scan(p, [&](const span_s<4> &s) {
-        uint8_t *d = yaddar[s.y];
-        const int yt = s.y & 7;
-        fixed sa = s.acc[0], ha = s.acc[1], ua = s.acc[2], va = s.acc[3];
-        for (int x = s.xa; x <= s.xb; ++x) {
-            const uint8_t *l = ptl->lti + fixint(sa) * 256;
-            const int *h = pth->hli + fixint(ha) * 256;
-            int tu = fixint(ua), tv = fixint(va);
-            sa = fixadd(sa, s.step[0]);
-            ha = fixadd(ha, s.step[1]);
-            ua = fixadd(ua, s.step[2]);
-            va = fixadd(va, s.step[3]);
-            const int t = aHalftone8x8[x & 7][yt];
-            if (texin(tu, tv)) {
-                const uint8_t *e = texel(tu, tv);
-                d[x] = halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t);
-            } else {
-                d[x] = halftone(h[l[pred]], h[l[pgreen]], h[l[pblue]], t);
-            }
-        }
-    });
+    texscan(
+        p,
+        [&](const int *v, const uint8_t *e, int t) {
+            const uint8_t *l = ptl->lti + v[0] * 256;
+            const int *h = pth->hli + v[1] * 256;
+            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t);
+        },
+        [&](const int *v, int t) {
+            const uint8_t *l = ptl->lti + v[0] * 256;
+            const int *h = pth->hli + v[1] * 256;
+            return halftone(h[l[pred]], h[l[pgreen]], h[l[pblue]], t);
+        });
     return 0;
 }
 
