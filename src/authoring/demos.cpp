@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "authoring/bmp.h"
+#include "authoring/bytes.h"
 #include "authoring/ddh.h"
 #include "authoring/primitives.h"
 #include "authoring/textures.h"
@@ -325,14 +326,7 @@ bool write_demos(const std::string &dir, std::string *err) {
     demoset &d = demos();
     for (const auto *list : {&d.scenes, &d.maps})
         for (const builtfile &f : *list) {
-            const std::string path = dir + "/" + f.name;
-            std::FILE *out = std::fopen(path.c_str(), "wb");
-            bool ok = out && std::fwrite(f.bytes.data(), 1, f.bytes.size(), out) == f.bytes.size();
-            if (out) ok = std::fclose(out) == 0 && ok;
-            if (!ok) {
-                if (err) *err = path + ": cannot write";
-                return false;
-            }
+            if (!write_bytes(dir + "/" + f.name, f.bytes, err)) return false;
         }
     return true;
 }

@@ -1,11 +1,11 @@
 #include "authoring/writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
 
+#include "authoring/bytes.h"
 #include "scene/records.h"
 
 namespace vortella {
@@ -323,15 +323,7 @@ bool write_scene_file(const scene_desc &s, const std::string &path, std::string 
         if (err) *err = path + ": " + e.what();
         return false;
     }
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        if (err) *err = path + ": cannot create the file";
-        return false;
-    }
-    bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok && err) *err = path + ": write failed";
-    return ok;
+    return write_bytes(path, b, err);
 }
 
 }  // namespace vortella

@@ -7,10 +7,14 @@
 #include <png.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <vector>
+
+#include "authoring/bmp.h"
+#include "authoring/bytes.h"
 
 namespace vortella {
 
@@ -19,10 +23,6 @@ namespace {
 bool fail(std::string *err, const std::string &msg) {
     if (err) *err = msg;
     return false;
-}
-
-void le(std::vector<uint8_t> &b, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 bool ext_is(const std::string &path, const char *ext) {
@@ -36,43 +36,18 @@ bool ext_is(const std::string &path, const char *ext) {
 }  // namespace
 
 bool write_bmp8(const std::string &path, const pic8 &p, std::string *err) {
-    const uint32_t row = (static_cast<uint32_t>(p.w) + 3) & ~3u;
-    const uint32_t image = row * static_cast<uint32_t>(p.h);
-    const uint32_t off = 14 + 40 + 1024;
-    std::vector<uint8_t> b;
-    b.reserve(off + image);
-    b.push_back('B');
-    b.push_back('M');
-    le(b, off + image, 4);
-    le(b, 0, 4);
-    le(b, off, 4);
-    le(b, 40, 4);
-    le(b, static_cast<uint32_t>(p.w), 4);
-    le(b, static_cast<uint32_t>(p.h), 4);   // bottom-up rows
-    le(b, 1, 2);
-    le(b, 8, 2);
-    le(b, 0, 4);
-    le(b, image, 4);
-    le(b, 2835, 4);
-    le(b, 2835, 4);
-    le(b, 256, 4);
-    le(b, 0, 4);
+    uint8_t pal[256][4];
     for (int i = 0; i < 256; ++i) {
-        b.push_back(p.pal[i].peBlue);
-        b.push_back(p.pal[i].peGreen);
-        b.push_back(p.pal[i].peRed);
-        b.push_back(0);
+        pal[i][0] = p.pal[i].peBlue;
+        pal[i][1] = p.pal[i].peGreen;
+        pal[i][2] = p.pal[i].peRed;
+        pal[i][3] = 0;
     }
-    for (int y = p.h - 1; y >= 0; --y) {
-        const uint8_t *r = p.pix + static_cast<ptrdiff_t>(y) * p.stride;
-        b.insert(b.end(), r, r + p.w);
-        b.insert(b.end(), row - p.w, 0);
-    }
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) return fail(err, path + ": cannot create the file");
-    bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-    ok = std::fclose(f) == 0 && ok;
-    return ok || fail(err, path + ": write failed");
+    return write_bytes(path, bmp_bytes(p.w, p.h, 8, pal, [&](int y, uint8_t *dst) {
+                           const uint8_t *r = p.pix + static_cast<ptrdiff_t>(y) * p.stride;
+                           std::copy(r, r + p.w, dst);
+                       }),
+                       err);
 }
 
 #ifdef VT_BMP_ONLY
