@@ -64,6 +64,29 @@ geometry_desc &geo(scene_desc &s, geometry_desc g, const char *name) {
     return s.add(g);
 }
 
+// The material of a square floor of side `size` around the origin, number
+// `no`, planar-mapped with map 1: the map covers the floor once, repeated
+// reps x reps times.
+material_desc floormat(int no, const char *name, float size, int reps) {
+    material_desc floor = mat(no, name, 200, 200, 200);
+    floor.map_type = 1;
+    floor.map_no = 1;
+    floor.izro = pi / 2;
+    floor.x = -size / 2;
+    floor.y = -size / 2;
+    floor.xscale = size;
+    floor.yscale = size;
+    floor.x_freq = reps;
+    floor.y_freq = reps;
+    return floor;
+}
+
+// The floor itself, geometry 1 with material 1: n x n cells at height 0,
+// drawn first, on its own, never merged with what stands on it.
+void floorgrid(scene_desc &s, float size, int n, bool faceted) {
+    geo(s, make_grid(1, 1, 0, 0, 0, size, n, faceted), "floor").rend_mode = 2;
+}
+
 camera_desc cam(float x, float y, float z, float tx, float ty, float tz, float focl) {
     camera_desc c;
     c.name = "camera";
@@ -135,18 +158,7 @@ scene_desc orbit() {
 scene_desc chrome() {
     scene_desc s;
     s.header_text = "Chrome";
-    material_desc floor = mat(1, "tiles", 200, 200, 200);
-    floor.map_type = 1;
-    floor.map_no = 1;
-    // The floor spans -8..8: the map covers it once, repeated 4 x 4.
-    floor.izro = pi / 2;
-    floor.x = -8;
-    floor.y = -8;
-    floor.xscale = 16;
-    floor.yscale = 16;
-    floor.x_freq = 4;
-    floor.y_freq = 4;
-    s.add(floor);
+    s.add(floormat(1, "tiles", 16, 4));
     material_desc mirror = mat(2, "chrome", 255, 255, 255);
     mirror.reflection = 1.0f;
     mirror.highlight = 0.85f;
@@ -162,8 +174,7 @@ scene_desc chrome() {
     red.highlights = 0.4f;
     s.add(red);
     s.add(map_desc{"TILES.BMP", 1});
-    // The floor is drawn first, on its own, never merged with what stands on it.
-    geo(s, make_grid(1, 1, 0, 0, 0, 16, 8, true), "floor").rend_mode = 2;
+    floorgrid(s, 16, 8, true);
     geo(s, make_torus(2, 2, 0, 0, 2.6f, 2.0f, 0.6f, 40, 16, pi / 2), "chrome ring");
     geometry_desc gem = make_sphere(3, 3, 4.2f, 2.5f, 1.2f, 1.2f, 4, 6);
     facet(gem);
@@ -189,17 +200,7 @@ scene_desc chrome() {
 scene_desc temple() {
     scene_desc s;
     s.header_text = "Temple";
-    material_desc floor = mat(1, "marble floor", 200, 200, 200);
-    floor.map_type = 1;
-    floor.map_no = 1;
-    floor.izro = pi / 2;
-    floor.x = -12;
-    floor.y = -12;
-    floor.xscale = 24;
-    floor.yscale = 24;
-    floor.x_freq = 6;
-    floor.y_freq = 6;
-    s.add(floor);
+    s.add(floormat(1, "marble floor", 24, 6));
     material_desc round = mat(2, "fluted", 230, 200, 150);
     // Pillars stand from 0 to 5 (centre 2.5): the height 5 maps onto one
     // span of the map.
@@ -226,7 +227,7 @@ scene_desc temple() {
     s.add(map_desc{"MARBLE.BMP", 1});
     s.add(map_desc{"FLUTED.BMP", 2});
     s.add(map_desc{"MARBLE.BMP", 3});
-    geo(s, make_grid(1, 1, 0, 0, 0, 24, 12, false), "floor").rend_mode = 2;
+    floorgrid(s, 24, 12, false);
     std::vector<int> geoms = {1};
     for (int i = 0; i < 8; ++i) {
         const float a = 2 * pi * i / 8;
