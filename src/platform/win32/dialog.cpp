@@ -1,9 +1,10 @@
-// Dialogs from the program's dialog resources, run modally by the system.
+// Dialogs from the program's dialog descriptions, run modally by the system.
 // Control notifications reach the dialog procedure as WM_COMMAND with the
 // item's id and notification code, as the system sends them; changes the
 // program makes itself send none. A dialog script, when one is set, stands
 // in for the user: it acts on the real controls with real messages.
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/win32/win32.h"
 
@@ -27,7 +28,92 @@ bool read_int(const std::string &s, size_t &pos, int &v) {
     return true;
 }
 
+// A dialog template in memory, as the resource compiler would make it from
+// the same description: an extended template with the shell font, every
+// item a child control of the system's own classes.
+class template_builder {
+public:
+    std::vector<::WORD> w;
+
+    void word(unsigned v) { w.push_back(::WORD(v)); }
+    void dword(unsigned long v) {
+        word(v & 0xFFFF);
+        word((v >> 16) & 0xFFFF);
+    }
+    void text(const char *s) {
+        const char *t = s ? s : "";
+        int n = ::MultiByteToWideChar(CP_ACP, 0, t, -1, nullptr, 0);
+        std::vector<wchar_t> buf(size_t(n > 0 ? n : 1), L'\0');
+        if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, t, -1, buf.data(), n);
+        for (wchar_t c : buf) word(unsigned(c));   // with the terminating zero
+    }
+    void align4() {
+        if (w.size() % 2) word(0);
+    }
+};
+
+// The system class and the styles of a dialog item; the dialog procedures
+// set check marks themselves, so no button is automatic, and lists notify
+// their selection and keep the order they are given.
+void item_class(const dialog_item &it, unsigned &cls, unsigned long &style) {
+    style = WS_CHILD | WS_VISIBLE | (it.disabled ? WS_DISABLED : 0);
+    switch (it.kind) {
+    case control_kind::text: cls = 0x0082; style |= SS_LEFT; break;
+    case control_kind::group: cls = 0x0080; style |= BS_GROUPBOX; break;
+    case control_kind::edit:
+    case control_kind::number: cls = 0x0081; style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP; break;
+    case control_kind::button:
+        // The OK button answers the Enter key, as a default button does.
+        cls = 0x0080;
+        style |= (std::strcmp(it.label ? it.label : "", "OK") == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+        break;
+    case control_kind::check: cls = 0x0080; style |= BS_CHECKBOX | WS_TABSTOP; break;
+    case control_kind::radio: cls = 0x0080; style |= BS_RADIOBUTTON | WS_TABSTOP; break;
+    case control_kind::list: cls = 0x0083; style |= LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP; break;
+    }
+}
+
 }  // namespace
+
+std::vector<::WORD> dialog_memory(const dialog_template &t) {
+    template_builder b;
+    b.word(1);        // version
+    b.word(0xFFFF);   // an extended template
+    b.dword(0);       // help id
+    b.dword(0);       // extended style
+    b.dword(DS_MODALFRAME | DS_CENTER | DS_SETFOREGROUND | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    b.word(unsigned(t.items.size()));
+    b.word(0);
+    b.word(0);
+    b.word(unsigned(t.w));
+    b.word(unsigned(t.h));
+    b.word(0);   // no menu
+    b.word(0);   // the dialog class
+    b.text(t.title);
+    b.word(8);     // point size
+    b.word(400);   // weight
+    b.word(0);     // not italic, default character set
+    b.text("MS Shell Dlg");
+    for (const dialog_item &it : t.items) {
+        b.align4();
+        unsigned cls = 0;
+        unsigned long style = 0;
+        item_class(it, cls, style);
+        b.dword(0);   // help id
+        b.dword(0);   // extended style
+        b.dword(style);
+        b.word(unsigned(it.x));
+        b.word(unsigned(it.y));
+        b.word(unsigned(it.w));
+        b.word(unsigned(it.h));
+        b.dword(static_cast<unsigned long>(it.id));
+        b.word(0xFFFF);
+        b.word(cls);
+        b.text(it.label);
+        b.word(0);   // no creation data
+    }
+    return b.w;
+}
 
 bool parse_dialog_script(const std::string &s, std::vector<script_action> &out, std::string *err) {
     out.clear();
@@ -119,7 +205,11 @@ int win32_services::dialog_box(const dialog_template &t, HWND owner, dlgproc pro
     // behind other windows.
     ::HWND o = real_of(owner);
     if (o && !::IsWindowVisible(o)) o = nullptr;
-    ::INT_PTR r = ::DialogBoxParamA(inst_, t.name, o, dialog_trampoline, reinterpret_cast<::LPARAM>(&d));
+    // Words are 2-byte aligned in a vector of WORD; the template's start
+    // must be 4-byte aligned, which the allocator's alignment gives.
+    const std::vector<::WORD> mem = dialog_memory(t);
+    ::INT_PTR r = ::DialogBoxIndirectParamA(inst_, reinterpret_cast<const ::DLGTEMPLATE *>(mem.data()), o,
+                                            dialog_trampoline, reinterpret_cast<::LPARAM>(&d));
     for (auto it = dialogs_.begin(); it != dialogs_.end(); ++it)
         if (*it == &d) {
             dialogs_.erase(it);
@@ -127,8 +217,8 @@ int win32_services::dialog_box(const dialog_template &t, HWND owner, dlgproc pro
         }
     if (d.real) forget(d.real);
     if (r == -1) {
-        message_box(("The dialog " + std::string(t.name ? t.name : "") + " is missing from the program.").c_str(),
-                    "Vortella", MB_ICONSTOP);
+        message_box(("The dialog " + std::string(t.name ? t.name : "") + " cannot be shown.").c_str(), "Vortella",
+                    MB_ICONSTOP);
         return IDCANCEL;
     }
     return int(r);

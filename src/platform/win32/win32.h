@@ -1,7 +1,8 @@
 // The Win32 backend of the platform services: the real window class and
 // message loop, window timers, the multimedia timer, private-profile INI
-// files, message boxes, dialogs from the program's dialog resources, and
-// the 8-bit picture as a DIB section on the halftone palette.
+// files, message boxes, dialogs built in memory from the program's dialog
+// descriptions, and the 8-bit picture as a DIB section on the halftone
+// palette.
 //
 // The application has its own handle and message names (platform.h); this
 // header keeps them apart from the system's: every system type is
@@ -27,6 +28,11 @@
 #include <windows.h>
 
 namespace vortella::win32 {
+
+// The dialog as an extended dialog template in memory (for
+// DialogBoxIndirectParam): the description every backend builds its dialogs
+// from.
+std::vector<::WORD> dialog_memory(const dialog_template &t);
 
 // One step of a scripted dialog run (see set_dialog_script).
 struct script_action {
@@ -55,7 +61,7 @@ public:
     // window flashes up).
     void set_windows_hidden(bool hidden) { windows_hidden_ = hidden; }
     // Answers the dialogs from a script instead of the user: every dialog
-    // still comes from its resource and gets real messages.
+    // still comes from its description and gets real messages.
     void set_dialog_script(std::vector<script_action> s) { script_.assign(s.begin(), s.end()); }
 
     int message_box(const char *text, const char *caption, unsigned type) override;
