@@ -65,14 +65,14 @@ void loadmat(const mem_render_entry_s *e) {
     cx = (e->xmin + e->xmax) * 0.5f;
     cy = (e->ymin + e->ymax) * 0.5f;
     cz = (e->zmin + e->zmax) * 0.5f;
-    switch (e->type % 100) {
-    case 50:
+    switch (rtpart(e->type)) {
+    case RT_TRANSPARENT:
         tmapfacx = e->xmax != e->xmin ? 16383.0f / (e->xmax - e->xmin) : 16383.0f;
         tmapfacy = e->zmax != e->zmin ? 16383.0f / (e->zmax - e->zmin) : 16383.0f;
         break;
-    case 20:
-    case 30:
-    case 40:
+    case RT_SPHERICAL:
+    case RT_CYLINDRICAL:
+    case RT_REFLECTION:
         tmapfacx = facaz;
         tmapfacy = facel;
         break;
@@ -98,11 +98,11 @@ void mapvertex(const mem_render_entry_s *e, int part, float ux, float uy, float 
     const float mx = e->rc11 * ux + e->rc21 * uy + e->rc31 * uz + e->rc41;
     const float my = e->tc11 * ux + e->tc21 * uy + e->tc31 * uz + e->tc41;
     switch (part) {
-    case 10:
+    case RT_PLANAR:
         stx = ftoi(mx * 16383.0f);
         sty = ftoi(my * 16383.0f);
         break;
-    case 20: {
+    case RT_SPHERICAL: {
         const float mz = e->zc11 * ux + e->zc21 * uy + e->zc31 * uz + e->zc41;
         stx = ftoi(ang(mx - cx, my - cy) * tmapfacx);
         const float d = sqrtf_((my - cy) * (my - cy) + (mx - cx) * (mx - cx));
@@ -115,13 +115,13 @@ void mapvertex(const mem_render_entry_s *e, int part, float ux, float uy, float 
         }
         break;
     }
-    case 30: {
+    case RT_CYLINDRICAL: {
         const float mz = e->zc11 * ux + e->zc21 * uy + e->zc31 * uz + e->zc41;
         stx = ftoi(ang(mx - cx, my - cy) * tmapfacx);
         sty = ftoi(mz * 16383.0f);
         break;
     }
-    case 40: {
+    case RT_REFLECTION: {
         // Reflected view direction: the view azimuth and elevation mirrored
         // about the normal's.
         const float av = ang(camx - ux, camy - uy), an = ang(nx, ny);
@@ -155,7 +155,7 @@ void mapvertex(const mem_render_entry_s *e, int part, float ux, float uy, float 
         sty = ftoi(el * tmapfacy);
         break;
     }
-    case 50:
+    case RT_TRANSPARENT:
         stx = ftoi((ux - e->xmin) * tmapfacx);
         sty = ftoi((uz - e->zmin) * tmapfacy);
         break;
@@ -175,7 +175,7 @@ inline void seam(int &p, int &q) {
 }  // namespace
 
 bool prepare(const mem_render_entry_s *e, int t) {
-    const bool smooth = e->type >= 100;
+    const bool smooth = e->type >= RT_SMOOTH;
     // 1. The triangle and its points.
     if (smooth) {
         const triangles_s *tr = vget<triangle_a>(e->triangles, t);
@@ -251,9 +251,9 @@ bool prepare(const mem_render_entry_s *e, int t) {
     project(vx3, vy3, vz3, sx3, sy3);
     // 8. Wholly behind the camera.
     if (vz1 < 0.0f && vz2 < 0.0f && vz3 < 0.0f) return false;
-    const int part = e->type % 100;
+    const int part = rtpart(e->type);
     // 9. Transparency shades by facing instead of light.
-    if (part == 50) {
+    if (part == RT_TRANSPARENT) {
         sn1 = shadeval(e->rc11 * nx1 + e->rc21 * ny1 + e->rc31 * nz1 + e->rc41);
         if (smooth) {
             sn2 = shadeval(e->rc11 * nx2 + e->rc21 * ny2 + e->rc31 * nz2 + e->rc41);
@@ -262,12 +262,14 @@ bool prepare(const mem_render_entry_s *e, int t) {
             sn2 = sn3 = sn1;
         }
     }
-    // 10. Texture coordinates.
-    if (part >= 10) {
+    // 10. Texture coordinates (every part but the plain colour has them).
+    if (part >= RT_PLANAR) {
         mapvertex(e, part, ux1, uy1, uz1, nx1, ny1, nz1, stx1, sty1);
         mapvertex(e, part, ux2, uy2, uz2, nx2, ny2, nz2, stx2, sty2);
         mapvertex(e, part, ux3, uy3, uz3, nx3, ny3, nz3, stx3, sty3);
-        if (part >= 20 && part <= 40) {
+        // The maps by azimuth (spherical, cylindrical, reflection) wrap
+        // around.
+        if (part >= RT_SPHERICAL && part <= RT_REFLECTION) {
             seam(stx1, stx2);
             seam(stx1, stx3);
             seam(stx2, stx3);
@@ -280,24 +282,24 @@ filler_fn pickfiller(int type, bool merged) {
     const bool lit = hl1 != 0 || hl2 != 0 || hl3 != 0;
     const bool even = sn1 == sn2 && sn1 == sn3;
     switch (type) {
-    case 0: return f08000;
-    case 100: return lit ? s08010 : even ? f08000 : s08000;
-    case 30:
+    case RT_FACETED + RT_PLAIN: return f08000;
+    case RT_SMOOTH + RT_PLAIN: return lit ? s08010 : even ? f08000 : s08000;
+    case RT_FACETED + RT_CYLINDRICAL:
         // Faceted cylindrical maps take the smooth dispatch on their own
         // and the flat one inside a merged group.
         if (!merged) break;
         [[fallthrough]];
-    case 10:
-    case 20:
-    case 40:
+    case RT_FACETED + RT_PLANAR:
+    case RT_FACETED + RT_SPHERICAL:
+    case RT_FACETED + RT_REFLECTION:
         // Faceted: one shade and one level for the triangle; vertex 1 decides.
         return hl1 != 0 ? f08110 : sn1 == 0 ? a08100 : f08100;
-    case 110:
-    case 120:
-    case 130:
-    case 140: break;
-    case 50: return f08011;
-    case 150: return s08011;
+    case RT_SMOOTH + RT_PLANAR:
+    case RT_SMOOTH + RT_SPHERICAL:
+    case RT_SMOOTH + RT_CYLINDRICAL:
+    case RT_SMOOTH + RT_REFLECTION: break;
+    case RT_FACETED + RT_TRANSPARENT: return f08011;
+    case RT_SMOOTH + RT_TRANSPARENT: return s08011;
     default: return nullptr;
     }
     if (lit) return s08110;
@@ -331,7 +333,7 @@ void draw(const mem_render_entry_s *e, bool merged) {
 }
 
 inline bool known_type(int type) {
-    return type >= 0 && type <= 150 && type % 10 == 0 && type % 100 <= 50;
+    return type >= 0 && type <= RT_SMOOTH + RT_TRANSPARENT && type % 10 == 0 && rtpart(type) <= RT_TRANSPARENT;
 }
 
 void single(mem_render_entry_s *e) {

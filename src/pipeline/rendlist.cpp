@@ -133,18 +133,18 @@ static void buildentry(mem_object_header_s *go, const mem_instance_s &ins) {
     ohap2 = mo;
 
     const mem_texture_s &m = mo->t.material;
-    e->type = go->type == OT_FACETED ? 0 : 100;
+    e->type = go->type == OT_FACETED ? RT_FACETED : RT_SMOOTH;
     if (m.map_type == 1) {
-        e->type += 10;
+        e->type += RT_PLANAR;
         calctxp();
         e->rc11 = rc12; e->rc21 = rc22; e->rc31 = rc32; e->rc41 = rc42;
         e->tc11 = rc13; e->tc21 = rc23; e->tc31 = rc33; e->tc41 = rc43;
     } else if (m.map_type >= 2) {
         if (m.map_type == 2) {
-            e->type += 20;
+            e->type += RT_SPHERICAL;
             calctxs();
         } else {
-            e->type += 30;
+            e->type += RT_CYLINDRICAL;
             calctxc();
         }
         e->rc11 = rc11; e->rc21 = rc21; e->rc31 = rc31; e->rc41 = rc41;
@@ -152,12 +152,12 @@ static void buildentry(mem_object_header_s *go, const mem_instance_s &ins) {
         e->zc11 = rc13; e->zc21 = rc23; e->zc31 = rc33; e->zc41 = rc43;
     } else if (m.trans > 0 || m.reflection > 0) {
         if (m.trans > 0) {
-            e->type += 50;
+            e->type += RT_TRANSPARENT;
             // One byte: the 256th transparent entry of a frame gets 0.
             e->transctr = tottr;
             tottr = static_cast<uint8_t>(tottr + 1);
         } else {
-            e->type += 40;
+            e->type += RT_REFLECTION;
         }
         calcr();
         e->rc11 = rc11; e->rc21 = rc21; e->rc31 = rc31; e->rc41 = rc41;

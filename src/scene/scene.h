@@ -140,8 +140,17 @@ enum : int {
 // frame renderer; stored here because the loader clears and frees it)
 // ---------------------------------------------------------------------------
 
+// Render types: a geometry part plus a material part.
+enum : int {
+    RT_FACETED = 0, RT_SMOOTH = 100,                     // geometry part
+    RT_PLAIN = 0, RT_PLANAR = 10, RT_SPHERICAL = 20,     // material part: colour, maps
+    RT_CYLINDRICAL = 30, RT_REFLECTION = 40, RT_TRANSPARENT = 50,
+};
+// The material part of a render type.
+inline int rtpart(int type) { return type % 100; }
+
 struct mem_render_entry_s {
-    int type;         // geometry part (0 faceted, 100 smooth) + material part
+    int type;         // render type: geometry part + material part (RT_*)
     int off_screen;
     vas *points;      // entry-owned top blocks; lower levels are the geometry's
     vas *triangles;
