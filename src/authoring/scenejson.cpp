@@ -202,7 +202,7 @@ bool build_model_scene(const std::string &model, const build_options &o, built_s
     const std::string base = folder_of(model), stem = stem_of(model);
     scene_desc &s = out.scene;
     s.header_text = "vtl build";
-    std::vector<geometry_desc> geos;
+    std::vector<geometry_desc> parts;
     std::vector<int> used;
     const std::array<float, 6> box = model_box(m);
     for (size_t k = 0; k < m.materials.size(); ++k) {
@@ -222,24 +222,24 @@ bool build_model_scene(const std::string &model, const build_options &o, built_s
         used.push_back(static_cast<int>(k));
         for (geometry_desc &g : part) {
             g.texture = mat.texture_no;
-            geos.push_back(std::move(g));
+            parts.push_back(std::move(g));
         }
     }
-    if (geos.empty()) {
+    if (parts.empty()) {
         if (err) *err = model + ": the model holds no drawable triangles";
         return false;
     }
     for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
     tablemaker tm{o};
-    for (const geometry_desc &g : geos) tm.total += static_cast<long>(g.triangles.size());
+    for (const geometry_desc &g : parts) tm.total += static_cast<long>(g.triangles.size());
     instance_desc in;
     in.name = stem.substr(0, 31);
     in.inst_no = 1;
     in.rend_mode = 10;
-    for (size_t i = 0; i < geos.size(); ++i) {
-        geometry_desc &g = geos[i];
+    for (size_t i = 0; i < parts.size(); ++i) {
+        geometry_desc &g = parts[i];
         g.geom_no = static_cast<int>(i) + 1;
-        g.name = (stem + (geos.size() > 1 ? " " + std::to_string(i + 1) : std::string())).substr(0, 31);
+        g.name = (stem + (parts.size() > 1 ? " " + std::to_string(i + 1) : std::string())).substr(0, 31);
         tm.run(g);
         in.geoms.push_back(g.geom_no);
         s.add(g);
@@ -409,16 +409,16 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
         };
 
         // Objects: models and shapes.
-        std::vector<geometry_desc> geos;
+        std::vector<geometry_desc> parts;
         std::array<float, 6> all = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
         int inst_rend_mode = 10;
         top.get("rend_mode", inst_rend_mode);
         if (!top.has("objects") || !doc.at("objects").is_array() || doc.at("objects").empty())
             throw std::runtime_error("the description lists no objects");
-        const json &objs = doc.at("objects");
-        for (size_t i = 0; i < objs.size(); ++i) {
+        const json &objects = doc.at("objects");
+        for (size_t i = 0; i < objects.size(); ++i) {
             const std::string where = "objects[" + std::to_string(i) + "]";
-            reader r = open(objs[i], where);
+            reader r = open(objects[i], where);
             geometry_options go = o.geo;
             r.get("faceted", go.faceted);
             r.get("crease", go.crease_deg);
@@ -432,7 +432,7 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
             if (r.has("model")) {
                 model_mesh m;
                 std::string e;
-                if (!load_model(resolve(base, objs[i].at("model").get<std::string>()), m, &e, o.import_seconds)) throw std::runtime_error(e);
+                if (!load_model(resolve(base, objects[i].at("model").get<std::string>()), m, &e, o.import_seconds)) throw std::runtime_error(e);
                 float scale = 1, ox = 0, oy = 0, oz = 0;
                 r.get("scale", scale);
                 r.vec3("position", ox, oy, oz);
@@ -448,7 +448,7 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
                         pending_material p;
                         std::string e2;
                         const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
-                        if (!model_material_desc(m.materials[k], resolve(base, folder_of(objs[i].at("model").get<std::string>())),
+                        if (!model_material_desc(m.materials[k], resolve(base, folder_of(objects[i].at("model").get<std::string>())),
                                                  static_cast<int>(mats.size()) + 1, out, mapname, p.m, &e2))
                             throw std::runtime_error(e2);
                         if (p.m.map_type) p.fit = o.mapping;
@@ -461,7 +461,7 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
                     for (geometry_desc &x : g) part.push_back(std::move(x)), partmat.push_back(mi);
                 }
             } else if (r.has("primitive")) {
-                const std::string kind = objs[i].at("primitive").get<std::string>();
+                const std::string kind = objects[i].at("primitive").get<std::string>();
                 float cx = 0, cy = 0, cz = 0;
                 r.vec3("center", cx, cy, cz);
                 geometry_desc g;
@@ -508,7 +508,7 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
                 const std::array<float, 6> gb = geometry_box(g);
                 mats[partmat[k]].box = union_box(mats[partmat[k]].box, gb);
                 all = union_box(all, gb);
-                geos.push_back(std::move(g));
+                parts.push_back(std::move(g));
             }
         }
 
@@ -525,13 +525,13 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
         for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
 
         tablemaker tm{o};
-        for (const geometry_desc &g : geos) tm.total += static_cast<long>(g.triangles.size());
+        for (const geometry_desc &g : parts) tm.total += static_cast<long>(g.triangles.size());
         instance_desc in;
         in.name = stem.substr(0, 31);
         in.inst_no = 1;
         in.rend_mode = inst_rend_mode;
-        for (size_t i = 0; i < geos.size(); ++i) {
-            geometry_desc &g = geos[i];
+        for (size_t i = 0; i < parts.size(); ++i) {
+            geometry_desc &g = parts[i];
             g.geom_no = static_cast<int>(i) + 1;
             g.texture = mats[g.texture].m.texture_no;
             g.name = (stem + " " + std::to_string(i + 1)).substr(0, 31);

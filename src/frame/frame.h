@@ -60,15 +60,21 @@ void picfree();
 // before the resets of the layers below, whose memory it releases.
 void reset_frame();
 
-// Overlap tests of the merge selection (pure functions).
-int pointinseg(int x1, int y1, int x2, int y2, int x3, int y3, int sx1, int sy1);
-int pointintri(int sx1, int sy1, int sx2, int sy2, int sx3, int sy3, int ssx1, int ssy1);
-int anypointintri(int sx1, int sy1, int sx2, int sy2, int sx3, int sy3,
-                  int ssx1, int ssy1, int ssx2, int ssy2, int ssx3, int ssy3);
-int interseg(float sx1, float sy1, float vz1, float sx2, float sy2, float vz2,
-             float ssx1, float ssy1, float svz1, float ssx2, float ssy2, float svz2);
-int intertri(int sx1, int sy1, float vz1, int sx2, int sy2, float vz2, int sx3, int sy3, float vz3,
-             int ssx1, int ssy1, float svz1, int ssx2, int ssy2, float svz2, int ssx3, int ssy3, float svz3);
+// Overlap tests of the merge selection (pure functions) on pixel positions
+// and view depths. pointinseg: whether p lies on the same side of the line
+// through a and b as c; pointintri: whether p lies in triangle abc;
+// anypointintri: whether a corner of either triangle lies in the other;
+// interseg: 0 when segments a and b do not cross, else 1 when b is nearer
+// at the crossing, 2 when a is; intertri: the same for the first crossing
+// edges of triangles a and b.
+int pointinseg(int ax, int ay, int bx, int by, int cx, int cy, int px, int py);
+int pointintri(int ax, int ay, int bx, int by, int cx, int cy, int px, int py);
+int anypointintri(int ax1, int ay1, int ax2, int ay2, int ax3, int ay3,
+                  int bx1, int by1, int bx2, int by2, int bx3, int by3);
+int interseg(float ax1, float ay1, float az1, float ax2, float ay2, float az2,
+             float bx1, float by1, float bz1, float bx2, float by2, float bz2);
+int intertri(int ax1, int ay1, float az1, int ax2, int ay2, float az2, int ax3, int ay3, float az3,
+             int bx1, int by1, float bz1, int bx2, int by2, float bz2, int bx3, int by3, float bz3);
 
 // The entry of a merged group whose current triangle is painted next, or
 // null when every entry is exhausted.

@@ -12,35 +12,35 @@
 
 namespace vortella {
 
-int pointinseg(int x1, int y1, int x2, int y2, int x3, int y3, int sx1, int sy1) {
-    if (x1 != x2) {
+int pointinseg(int ax, int ay, int bx, int by, int cx, int cy, int px, int py) {
+    if (ax != bx) {
         // Positions of vertices near or behind the view plane reach the int
         // limits: the differences are taken in double, exact for any ints.
-        const float a = static_cast<float>(double(y2) - y1) / static_cast<float>(double(x2) - x1);
-        const float b = y1 - a * x1;
-        if (y3 > a * x3 + b) return sy1 > a * sx1 + b;
-        return sy1 <= a * sx1 + b;
+        const float a = static_cast<float>(double(by) - ay) / static_cast<float>(double(bx) - ax);
+        const float b = ay - a * ax;
+        if (cy > a * cx + b) return py > a * px + b;
+        return py <= a * px + b;
     }
     // Vertical line: a point on it counts as inside only when the reference
     // point is not to its right.
-    if (x3 > x1) return sx1 > x1;
-    return sx1 <= x1;
+    if (cx > ax) return px > ax;
+    return px <= ax;
 }
 
-int pointintri(int sx1, int sy1, int sx2, int sy2, int sx3, int sy3, int ssx1, int ssy1) {
-    return pointinseg(sx1, sy1, sx2, sy2, sx3, sy3, ssx1, ssy1) &&
-           pointinseg(sx1, sy1, sx3, sy3, sx2, sy2, ssx1, ssy1) &&
-           pointinseg(sx2, sy2, sx3, sy3, sx1, sy1, ssx1, ssy1);
+int pointintri(int ax, int ay, int bx, int by, int cx, int cy, int px, int py) {
+    return pointinseg(ax, ay, bx, by, cx, cy, px, py) &&
+           pointinseg(ax, ay, cx, cy, bx, by, px, py) &&
+           pointinseg(bx, by, cx, cy, ax, ay, px, py);
 }
 
-int anypointintri(int sx1, int sy1, int sx2, int sy2, int sx3, int sy3,
-                  int ssx1, int ssy1, int ssx2, int ssy2, int ssx3, int ssy3) {
-    return pointintri(sx1, sy1, sx2, sy2, sx3, sy3, ssx1, ssy1) ||
-           pointintri(sx1, sy1, sx2, sy2, sx3, sy3, ssx2, ssy2) ||
-           pointintri(sx1, sy1, sx2, sy2, sx3, sy3, ssx3, ssy3) ||
-           pointintri(ssx1, ssy1, ssx2, ssy2, ssx3, ssy3, sx1, sy1) ||
-           pointintri(ssx1, ssy1, ssx2, ssy2, ssx3, ssy3, sx2, sy2) ||
-           pointintri(ssx1, ssy1, ssx2, ssy2, ssx3, ssy3, sx3, sy3);
+int anypointintri(int ax1, int ay1, int ax2, int ay2, int ax3, int ay3,
+                  int bx1, int by1, int bx2, int by2, int bx3, int by3) {
+    return pointintri(ax1, ay1, ax2, ay2, ax3, ay3, bx1, by1) ||
+           pointintri(ax1, ay1, ax2, ay2, ax3, ay3, bx2, by2) ||
+           pointintri(ax1, ay1, ax2, ay2, ax3, ay3, bx3, by3) ||
+           pointintri(bx1, by1, bx2, by2, bx3, by3, ax1, ay1) ||
+           pointintri(bx1, by1, bx2, by2, bx3, by3, ax2, ay2) ||
+           pointintri(bx1, by1, bx2, by2, bx3, by3, ax3, ay3);
 }
 
 namespace {
@@ -59,53 +59,53 @@ inline float zat(float x, float px1, float pz1, float px2, float pz2) {
 
 }  // namespace
 
-int interseg(float sx1, float sy1, float vz1, float sx2, float sy2, float vz2,
-             float ssx1, float ssy1, float svz1, float ssx2, float ssy2, float svz2) {
+int interseg(float ax1, float ay1, float az1, float ax2, float ay2, float az2,
+             float bx1, float by1, float bz1, float bx2, float by2, float bz2) {
     // Segments that share an end point do not cross.
-    if ((sx1 == ssx1 && sy1 == ssy1) || (sx1 == ssx2 && sy1 == ssy2) || (sx2 == ssx1 && sy2 == ssy1) ||
-        (sx2 == ssx2 && sy2 == ssy2))
+    if ((ax1 == bx1 && ay1 == by1) || (ax1 == bx2 && ay1 == by2) || (ax2 == bx1 && ay2 == by1) ||
+        (ax2 == bx2 && ay2 == by2))
         return 0;
     float za, zb;
-    if (sx1 != sx2 && ssx1 != ssx2) {
-        const float a1 = (sy2 - sy1) / (sx2 - sx1), b1 = sy1 - a1 * sx1;
-        const float a2 = (ssy2 - ssy1) / (ssx2 - ssx1), b2 = ssy1 - a2 * ssx1;
+    if (ax1 != ax2 && bx1 != bx2) {
+        const float a1 = (ay2 - ay1) / (ax2 - ax1), b1 = ay1 - a1 * ax1;
+        const float a2 = (by2 - by1) / (bx2 - bx1), b2 = by1 - a2 * bx1;
         if (a1 == a2) return 0;   // parallel, even on one line
         const float xi = (b1 - b2) / (a2 - a1);
-        if (!within(xi, sx1, sx2) || !within(xi, ssx1, ssx2)) return 0;
-        za = zat(xi, sx1, vz1, sx2, vz2);
-        zb = zat(xi, ssx1, svz1, ssx2, svz2);
-    } else if (sx1 != sx2) {
+        if (!within(xi, ax1, ax2) || !within(xi, bx1, bx2)) return 0;
+        za = zat(xi, ax1, az1, ax2, az2);
+        zb = zat(xi, bx1, bz1, bx2, bz2);
+    } else if (ax1 != ax2) {
         // B vertical: only A's span is tested.
-        const float a1 = (sy2 - sy1) / (sx2 - sx1), b1 = sy1 - a1 * sx1;
-        const float yi = a1 * ssx1 + b1;
-        if (!within(yi, sy1, sy2)) return 0;
-        if (ssy1 == ssy2) return 0;
-        za = zat(ssx1, sx1, vz1, sx2, vz2);
-        zb = zat(yi, ssy1, svz1, ssy2, svz2);
+        const float a1 = (ay2 - ay1) / (ax2 - ax1), b1 = ay1 - a1 * ax1;
+        const float yi = a1 * bx1 + b1;
+        if (!within(yi, ay1, ay2)) return 0;
+        if (by1 == by2) return 0;
+        za = zat(bx1, ax1, az1, ax2, az2);
+        zb = zat(yi, by1, bz1, by2, bz2);
     } else {
-        if (ssx1 == ssx2) return 0;
+        if (bx1 == bx2) return 0;
         // A vertical: only B's span is tested.
-        const float a2 = (ssy2 - ssy1) / (ssx2 - ssx1), b2 = ssy1 - a2 * ssx1;
-        const float yi = a2 * sx1 + b2;
-        if (!within(yi, ssy1, ssy2)) return 0;
-        if (sy1 == sy2) return 0;
-        za = zat(yi, sy1, vz1, sy2, vz2);
-        zb = zat(sx1, ssx1, svz1, ssx2, svz2);
+        const float a2 = (by2 - by1) / (bx2 - bx1), b2 = by1 - a2 * bx1;
+        const float yi = a2 * ax1 + b2;
+        if (!within(yi, by1, by2)) return 0;
+        if (ay1 == ay2) return 0;
+        za = zat(yi, ay1, az1, ay2, az2);
+        zb = zat(ax1, bx1, bz1, bx2, bz2);
     }
     return zb < za ? 1 : 2;
 }
 
-int intertri(int sx1, int sy1, float vz1, int sx2, int sy2, float vz2, int sx3, int sy3, float vz3,
-             int ssx1, int ssy1, float svz1, int ssx2, int ssy2, float svz2, int ssx3, int ssy3, float svz3) {
-    const float ax[3] = {float(sx1), float(sx2), float(sx3)}, ay[3] = {float(sy1), float(sy2), float(sy3)};
-    const float az[3] = {vz1, vz2, vz3};
-    const float bx[3] = {float(ssx1), float(ssx2), float(ssx3)}, by[3] = {float(ssy1), float(ssy2), float(ssy3)};
-    const float bz[3] = {svz1, svz2, svz3};
+int intertri(int ax1, int ay1, float az1, int ax2, int ay2, float az2, int ax3, int ay3, float az3,
+             int bx1, int by1, float bz1, int bx2, int by2, float bz2, int bx3, int by3, float bz3) {
+    const float pax[3] = {float(ax1), float(ax2), float(ax3)}, pay[3] = {float(ay1), float(ay2), float(ay3)};
+    const float paz[3] = {az1, az2, az3};
+    const float pbx[3] = {float(bx1), float(bx2), float(bx3)}, pby[3] = {float(by1), float(by2), float(by3)};
+    const float pbz[3] = {bz1, bz2, bz3};
     static const int edges[3][2] = {{0, 1}, {0, 2}, {1, 2}};
     for (const auto &ea : edges)
         for (const auto &eb : edges) {
-            int r = interseg(ax[ea[0]], ay[ea[0]], az[ea[0]], ax[ea[1]], ay[ea[1]], az[ea[1]],
-                             bx[eb[0]], by[eb[0]], bz[eb[0]], bx[eb[1]], by[eb[1]], bz[eb[1]]);
+            int r = interseg(pax[ea[0]], pay[ea[0]], paz[ea[0]], pax[ea[1]], pay[ea[1]], paz[ea[1]],
+                             pbx[eb[0]], pby[eb[0]], pbz[eb[0]], pbx[eb[1]], pby[eb[1]], pbz[eb[1]]);
             if (r) return r;
         }
     return 0;

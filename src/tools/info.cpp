@@ -257,12 +257,12 @@ void printtext(const ordered_json &j) {
 int cmd_info(int argc, char **argv) {
     const char *path = nullptr;
     bool json = false;
-    std::string maps, background;
+    std::string mapdir, background;
     for (int i = 0; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--json")) {
             json = true;
         } else if (!std::strcmp(argv[i], "--maps") && i + 1 < argc) {
-            maps = argv[++i];
+            mapdir = argv[++i];
         } else if (!std::strcmp(argv[i], "--background") && i + 1 < argc) {
             background = argv[++i];
         } else if (argv[i][0] == '-' || path) {
@@ -278,7 +278,7 @@ int cmd_info(int argc, char **argv) {
     }
 
     load_result r;
-    if (const int rc = load_scene(path, maps, background, r)) return rc;
+    if (const int rc = load_scene(path, mapdir, background, r)) return rc;
     // The header is not kept by the loader; read it again for the report.
     file_header_s h{};
     if (std::FILE *f = std::fopen(path, "rb")) {

@@ -8,12 +8,12 @@
 
 namespace vortella {
 
-int load_scene(const char *scene, const std::string &maps, const std::string &background, load_result &r) {
+int load_scene(const char *scene, const std::string &mapdir, const std::string &background, load_result &r) {
     const std::string p = scene;
     const size_t cut = p.find_last_of("/\\");
     scene_paths paths;
     paths.folder = cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
-    paths.mapsdir = !maps.empty() ? maps : cut == std::string::npos ? std::string(".") : p.substr(0, cut);
+    paths.mapsdir = !mapdir.empty() ? mapdir : cut == std::string::npos ? std::string(".") : p.substr(0, cut);
     paths.background = !background.empty() ? background : paths.mapsdir + pathsep + demo_background;
 
     r = readfile(scene, paths);

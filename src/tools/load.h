@@ -9,13 +9,13 @@
 
 namespace vortella {
 
-// Loads `scene`. Maps are searched beside it and in `maps` (default: the
+// Loads `scene`. Maps are searched beside it and in `mapdir` (default: the
 // scene's own folder); the background bitmap is `background` (default: the
 // demo panorama's name in the maps folder). Warnings and the loader's
 // messages go to stderr. Returns the exit status the command ends with on
 // failure, or 0 when the scene is loaded: 1 it cannot be opened or a map it
 // names is missing, 2 it is malformed. `r` gets what the load came to.
-int load_scene(const char *scene, const std::string &maps, const std::string &background, load_result &r);
+int load_scene(const char *scene, const std::string &mapdir, const std::string &background, load_result &r);
 
 // Releases the loaded scene and the background bitmap.
 void unload_scene();
