@@ -30,6 +30,12 @@ inline float tmapfacx, tmapfacy;   // texture coordinate scales
 // Draws one frame of the loaded scene into the picture.
 void render();
 
+// The angle of (x, y) in [0, 2 pi): the arc tangent of y / x taken in
+// double and stored as a float, then a half or a whole turn added (in
+// double, pi as 3.141592654) to bring it into range; pi / 2 or 3 pi / 2 on
+// the y axis. The texture maps by azimuth use it.
+float ang(float x, float y);
+
 // The steps of one triangle, for the frame and for tests:
 // loadmat sets the material globals and the values entry e's triangles are
 // prepared with (object centre, mapping factors, highlight threshold);

@@ -14,8 +14,8 @@ namespace vortella {
 
 namespace {
 
-constexpr float pi = 3.141592654f;
-constexpr float twopi = 6.2831855f;
+constexpr double pid = 3.141592654;
+constexpr float twopi = 6.2831855f;   // the upper limit of a reflected azimuth
 // Texture-x units per radian of azimuth (one turn is 10922) and texture-y
 // units per radian of elevation.
 constexpr float facaz = 1738.2903f;
@@ -31,21 +31,25 @@ inline int clampi(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v;
 // Shade index of a light value: 255 x value, none below 0.
 inline int shadeval(float s) { return s >= 0.0f ? clampi(ftoi(255.0f * s), 0, 255) : 0; }
 
-// Angle of (x, y) in [0, 2 pi).
-inline float ang(float x, float y) {
-    if (x != 0.0f) {
-        float a = static_cast<float>(std::atan(static_cast<double>(y / x)));
-        if (x < 0.0f) a += pi;
-        if (a < 0.0f) a += 2.0f * pi;
-        return a;
-    }
-    return y > 0.0f ? pi / 2.0f : 3.0f * pi / 2.0f;
-}
-
 inline float atanf_(float v) { return static_cast<float>(std::atan(static_cast<double>(v))); }
 inline float sqrtf_(float v) { return static_cast<float>(std::sqrt(static_cast<double>(v))); }
 
+// The sum of a float and a multiple of pi: taken in double, with pi as
+// 3.141592654, and stored back as a float. A float pi would round before the
+// sum and move about a third of the results by one step.
+inline float addpi(float v, double times) { return static_cast<float>(v + times * pid); }
+
 }  // namespace
+
+float ang(float x, float y) {
+    if (x != 0.0f) {
+        float a = atanf_(y / x);
+        if (x < 0.0f) a = addpi(a, 1.0);
+        if (a < 0.0f) a = addpi(a, 2.0);
+        return a;
+    }
+    return y > 0.0f ? addpi(0.0f, 0.5) : addpi(0.0f, 1.5);
+}
 
 // Every entry uses its own material values, also inside merged groups.
 void loadmat(const mem_render_entry_s *e) {
@@ -107,7 +111,7 @@ void mapvertex(const mem_render_entry_s *e, int part, float ux, float uy, float 
         stx = ftoi(ang(mx - cx, my - cy) * tmapfacx);
         const float d = sqrtf_((my - cy) * (my - cy) + (mx - cx) * (mx - cx));
         if (d > ptol) {
-            sty = ftoi((atanf_((mz - cz) / d) + pi / 2.0f) * tmapfacy);
+            sty = ftoi(addpi(atanf_((mz - cz) / d), 0.5) * tmapfacy);
         } else {
             // At a pole the azimuth means nothing: the middle of the map.
             sty = ftoi((mz > cz ? polarb : 0.0f) * tmapfacy);
@@ -127,26 +131,26 @@ void mapvertex(const mem_render_entry_s *e, int part, float ux, float uy, float 
         const float av = ang(camx - ux, camy - uy), an = ang(nx, ny);
         float r;
         if (an > av) {
-            if (av + pi > an) {
+            if (av + pid > an) {
                 r = av + 2.0f * (an - av);
             } else {
-                r = av - 2.0f * (2.0f * pi - (an - av));
-                if (r < 0.0f) r += 2.0f * pi;
+                r = static_cast<float>(av - 2.0 * (2.0 * pid - (an - av)));
+                if (r < 0.0f) r = addpi(r, 2.0);
             }
         } else {
             r = av - 2.0f * (av - an);
-            if (r < 0.0f) r += 2.0f * pi;
+            if (r < 0.0f) r = addpi(r, 2.0);
         }
         if (r < 0.0f) r = 0.0f;
         if (r > twopi) r = twopi;
         const float dv = sqrtf_((camy - uy) * (camy - uy) + (camx - ux) * (camx - ux));
-        const float ev = dv > ptol ? atanf_((camz - uz) / dv) + pi / 2.0f : camz > uz ? pi : 0.0f;
+        const float ev = dv > ptol ? addpi(atanf_((camz - uz) / dv), 0.5) : camz > uz ? addpi(0.0f, 1.0) : 0.0f;
         const float dn = sqrtf_(ny * ny + nx * nx);
-        const float en = dn > ptol ? atanf_(nz / dn) + pi / 2.0f : nz >= 0.0f ? pi : 0.0f;
+        const float en = dn > ptol ? addpi(atanf_(nz / dn), 0.5) : nz >= 0.0f ? addpi(0.0f, 1.0) : 0.0f;
         float el;
         if (en > ev) {
             el = ev + 2.0f * (en - ev);
-            if (el > pi) el = pi;
+            if (el > addpi(0.0f, 1.0)) el = addpi(0.0f, 1.0);
         } else {
             el = ev - 2.0f * (ev - en);
             if (el < 0.0f) el = 0.0f;

@@ -41,6 +41,10 @@ bool parseint(const char *s, int lo, int hi, int &v) {
     return true;
 }
 
+// The top row of the bottom-up picture: its last row in memory. The
+// writers take it with a negative stride.
+const uint8_t *toprow(const std::vector<uint8_t> &bits) { return bits.data() + size_t(pich - 1) * size_t(picw); }
+
 // What the command line asks for.
 struct render_options {
     const char *scene = nullptr, *out = nullptr;
@@ -123,7 +127,7 @@ int draw_frames(const render_options &o, std::vector<uint8_t> &bits, gif_writer 
         render();
         ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         if (o.entry) after_frame();
-        if (gif && !gif->frame(bits.data(), picw, 100 / o.fps, &err)) {
+        if (gif && !gif->frame(toprow(bits), -picw, 100 / o.fps, &err)) {
             std::fprintf(stderr, "vtl: %s\n", err.c_str());
             return 1;
         }
@@ -150,8 +154,9 @@ int cmd_render(int argc, char **argv) {
         bgmapraw = DibOpenFile(bgmapname.c_str());
         if (!bgmapraw) std::fprintf(stderr, "vtl: File %s not found: plain background\n", bgmapname.c_str());
     }
-    // The picture's rows are kept top-down, as the output formats store them.
-    Orientation = -1;
+    // No platform recommends a row order here: the picture is bottom-up, as
+    // the renderer draws it by default; the writers get its top row first.
+    Orientation = 1;
     picround(o.w, o.h);
     std::vector<uint8_t> bits(size_t(picw) * pich);
     picbuild(bits.data());
@@ -168,7 +173,7 @@ int cmd_render(int argc, char **argv) {
     if (o.animate)
         ok = gif.close(&err);
     else if (o.out)
-        ok = write_pic8(o.out, pic8{bits.data(), picw, pich, picw, peEntry}, &err);
+        ok = write_pic8(o.out, pic8{toprow(bits), picw, pich, -picw, peEntry}, &err);
     if (!ok) {
         std::fprintf(stderr, "vtl: %s\n", err.c_str());
         return 1;

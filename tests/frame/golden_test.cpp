@@ -236,7 +236,7 @@ constexpr expected table[] = {
     {"TEMPLE.VTL", {0x88c4170ea43bb3a4ull, 0x40b28c939c53c22eull}},
     {"TANGLE.VTL", {0x5505d6899ef0d43cull, 0xf8e38fa50caf3f24ull}},
     {"kinds", {0x4c1b1a069e7aa120ull, 0xa60df4987c2aa80dull}},
-    {"merge", {0x8b3bcb7f7011970cull, 0xe3c3de2486932c7dull}},
+    {"merge", {0x5ca3b4ac7d8f7af8ull, 0x15c1fcbede3069a2ull}},
     {"walk", {0x260cdd4f9315bc75ull, 0x633ae1e83d1527ccull}},
 };
 

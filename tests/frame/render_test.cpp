@@ -180,6 +180,31 @@ scene_desc mappedsphere(float cx, float cy, float cz) {
     return s;
 }
 
+// The angle adds its half and whole turns in double and stores the float:
+// a float pi would round first and, for about a third of the points left of
+// the y axis, land one step away.
+TEST(Angle, TurnsAreAddedInDoubleAndStoredAsFloat) {
+    const double turn = 3.141592654;
+    int differ = 0, cases = 0;
+    for (int i = 1; i < 400; ++i) {
+        const float x = -0.013f * float(i), y = 0.37f * float(i % 23) - 4.1f;
+        const float a = float(std::atan(double(y / x)));
+        float want = float(a + turn);
+        if (want < 0.0f) want = float(want + 2 * turn);
+        float floatform = a + 3.141592654f;
+        if (floatform < 0.0f) floatform += 2.0f * 3.141592654f;
+        EXPECT_EQ(ang(x, y), want) << x << ", " << y;
+        differ += floatform != want;
+        ++cases;
+        EXPECT_GE(ang(-x, y), 0.0f);
+        EXPECT_LT(ang(-x, y), float(2 * turn));
+    }
+    EXPECT_GT(differ, cases / 10) << "the cases should include points where the two forms part";
+    EXPECT_EQ(ang(0.0f, 1.0f), float(turn / 2));
+    EXPECT_EQ(ang(0.0f, -1.0f), float(1.5 * turn));
+    EXPECT_EQ(ang(0.0f, 0.0f), float(1.5 * turn));
+}
+
 TEST_F(Frame, SphericalPolesAndTheSeam) {
     test::writemap(dir.file("m.bmp"), 8, 8);
     for (bool above : {true, false}) {

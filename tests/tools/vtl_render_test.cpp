@@ -1,8 +1,11 @@
 // vtl render and vtl demo as a user runs them.
 #include <gtest/gtest.h>
 
+#include <stb_image.h>
+
 #include <filesystem>
 
+#include "authoring/primitives.h"
 #include "support/testutil.h"
 #include "tools/runvtl.h"
 
@@ -36,6 +39,69 @@ TEST(VtlRender, WritesEachFormatOfABuiltInDemo) {
     for (size_t i = 0; i + 8 < gif.size(); ++i)
         if (gif[i] == 0x21 && gif[i + 1] == 0xF9 && gif[i + 8] == 0x2C) ++frames;
     EXPECT_EQ(frames, 4);
+}
+
+// A picture file decoded to RGB, top row first.
+struct rgbpic {
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    const uint8_t *at(int x, int y) const { return &rgb[(size_t(y) * w + x) * 3]; }
+};
+rgbpic decode(const std::string &path) {
+    const std::vector<uint8_t> b = test::readbytes(path);
+    rgbpic p;
+    int n = 0;
+    uint8_t *px = stbi_load_from_memory(b.data(), int(b.size()), &p.w, &p.h, &n, 3);
+    if (px) p.rgb.assign(px, px + size_t(p.w) * p.h * 3);
+    stbi_image_free(px);
+    return p;
+}
+
+TEST(VtlRender, EveryFormatStoresTheTopRowOnTop) {
+    test::tempdir dir;
+    // A red marker up and to the left of the view's centre, seen from -y.
+    scene_desc s;
+    material_desc red;
+    red.name = "marker";
+    red.texture_no = 1;
+    red.red = 255, red.green = 0, red.blue = 0;
+    s.add(red);
+    geometry_desc box = make_box(1, 1, -2.5f, 0, 1.5f, 0.6f, 0.6f, 0.6f);
+    ddh_all(box);
+    s.add(box);
+    s.add(test::drawn({1}));
+    camera_desc c;
+    c.y = -10;
+    c.foc_len = 1;
+    s.add(c);
+    s.add(light_desc{});
+    std::string err;
+    ASSERT_TRUE(write_scene_file(s, dir.file("m.vtl"), &err)) << err;
+    for (const char *ext : {".bmp", ".png", ".gif"}) {
+        SCOPED_TRACE(ext);
+        ASSERT_EQ(vtl("render " + dir.file("m.vtl") + " -o " + dir.file(std::string("m") + ext) + " --size 160x120", dir)
+                      .status,
+                  0);
+        if (std::string(ext) == ".gif") continue;   // the decoder here reads no GIF; its rows go as the PNG's
+        const rgbpic p = decode(dir.file(std::string("m") + ext));
+        ASSERT_EQ(p.w, 160);
+        ASSERT_EQ(p.h, 120);
+        int quadrant[2][2] = {};
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x)
+                if (p.at(x, y)[0] > 100 && p.at(x, y)[1] < 60) ++quadrant[y < p.h / 2][x < p.w / 2];
+        EXPECT_GT(quadrant[1][1], 50) << "the marker is not in the top-left quarter";
+        EXPECT_EQ(quadrant[0][0] + quadrant[0][1] + quadrant[1][0], 0);
+    }
+    // The demo scenes read back alike from both formats.
+    for (const char *d : {"ORBIT.VTL", "CHROME.VTL", "TEMPLE.VTL", "TANGLE.VTL"}) {
+        SCOPED_TRACE(d);
+        ASSERT_EQ(vtl(std::string("render ") + d + " -o " + dir.file("d.bmp") + " --size 96x72", dir).status, 0);
+        ASSERT_EQ(vtl(std::string("render ") + d + " -o " + dir.file("d.png") + " --size 96x72", dir).status, 0);
+        const rgbpic b = decode(dir.file("d.bmp")), p = decode(dir.file("d.png"));
+        ASSERT_EQ(b.w, 96);
+        EXPECT_EQ(b.rgb, p.rgb);
+    }
 }
 
 TEST(VtlRender, StatusForMissingMalformedAndBadArguments) {

@@ -197,6 +197,10 @@ uint8_t *headless_services::create_picture(int w, int h) {
     picture.assign(size_t(w) * size_t(h), 0);
     pic_w = w;
     pic_h = h;
+    // Made when the answer was -1, the picture holds its top row first;
+    // otherwise its rows are bottom-up, as the program then sets its row
+    // order to +1.
+    pic_topdown = orientation < 0;
     return picture.data();
 }
 
@@ -222,7 +226,7 @@ void headless_services::blit_picture(HWND, int x, int y) {
     ++blits;
     if (picture.empty()) return;
     for (int r = 0; r < pic_h; ++r) {
-        int sy = y + r;
+        int sy = y + (pic_topdown ? r : pic_h - 1 - r);
         if (sy < 0 || sy >= screen_h) continue;
         int c0 = std::max(0, -x), c1 = std::min(pic_w, screen_w - x);
         if (c1 <= c0) continue;

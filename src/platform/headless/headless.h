@@ -43,7 +43,7 @@ struct headless_services : services, dialog_services {
     bool display_palette = true;
     bool has_mm_timer = true;
     unsigned mm_min = 1, mm_max = 1000000;
-    int orientation = -1;           // recommended_orientation answers
+    int orientation = 0;            // recommended_orientation answers: no preference
     bool picture_fails = false;     // create_picture answers null
 
     // --- State ---------------------------------------------------------------
@@ -54,6 +54,7 @@ struct headless_services : services, dialog_services {
     std::vector<uint8_t> screen;    // screen_w * screen_h, made on first use
     std::vector<uint8_t> picture;   // the current picture
     int pic_w = 0, pic_h = 0;
+    bool pic_topdown = false;       // the picture holds its top row first
 
     struct timer {
         HWND w;
