@@ -76,6 +76,8 @@ TEST_F(headless, CloseDestroysAndQuitEndsTheLoop) {
 }
 
 TEST_F(headless, PicturesAreCopiedOneToOneAndClipped) {
+    // Asked for top-down rows, the picture shows its first row on top.
+    svc.orientation = -1;
     uint8_t *p = svc.create_picture(32, 4);
     ASSERT_NE(p, nullptr);
     for (int i = 0; i < 32 * 4; ++i) p[i] = uint8_t(i + 1);
@@ -90,6 +92,16 @@ TEST_F(headless, PicturesAreCopiedOneToOneAndClipped) {
     svc.picture_fails = true;
     EXPECT_EQ(svc.create_picture(64, 4), nullptr);
     EXPECT_EQ(svc.pic_w, 32);   // the old picture stays
+
+    // With no preference (the default) the rows are bottom-up: the first
+    // row in memory shows at the bottom.
+    svc.picture_fails = false;
+    svc.orientation = 0;
+    p = svc.create_picture(32, 4);
+    for (int i = 0; i < 32 * 4; ++i) p[i] = uint8_t(i + 1);
+    svc.blit_picture(w, 0, 10);
+    EXPECT_EQ(svc.pixel(0, 13), 1);
+    EXPECT_EQ(svc.pixel(0, 10), 3 * 32 + 1);
 }
 
 // Dialog item numbers, read alike by both backends.
