@@ -23,7 +23,7 @@ const dialog_template dlg_pref = {
         {pref_id::setup, K::button, "Setup", 146, 62, 50, 14},
         {-1, K::text, "Speed", 8, 136, 30, 10},
         {pref_id::speed, K::number, "", 40, 134, 30, 12},
-        {-1, K::group, "Seqence", 8, 150, 90, 34},
+        {-1, K::group, "Sequence", 8, 150, 90, 34},
         {pref_id::random, K::radio, "Random", 14, 160, 70, 10},
         {pref_id::ordered, K::radio, "Ordered", 14, 172, 70, 10},
         {-1, K::group, "Display", 106, 150, 90, 34},
