@@ -6,15 +6,21 @@
 //       bit 2 bottom-up rows, bits 3-4 extra frames with camera motion,
 //   [5] zoom step of the bouncing zoom.
 // Maps and the background are small built-in bitmaps under the names the
-// demo scenes use.
+// demo scenes use. A scene that loads is also reported as vtl info reports
+// it, as text and as JSON, which must parse back.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
 #include <vector>
 
 #include "authoring/bmp.h"
 #include "authoring/primitives.h"
 #include "fuzzutil.h"
+#include "tools/report.h"
 
 using namespace vortella;
 
@@ -33,6 +39,20 @@ void install_maps() {
     for (int i = 0; i < 6; ++i) table.push_back({names[i], files[size_t(i)].data(), files[size_t(i)].size()});
     dib_resources = table.data();
     dib_nresources = 6;
+}
+
+// The report of the loaded store, as vtl info gives it.
+void report(const uint8_t *data, size_t size, const std::vector<std::string> &warnings) {
+    file_header_s h{};
+    if (size >= sizeof h) std::memcpy(&h, data, sizeof h);
+    try {
+        const nlohmann::ordered_json j = scene_report(scene_name, h, warnings);
+        (void)scene_text(j);
+        VT_FUZZ_CHECK(nlohmann::json::accept(scene_json(j)));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        fuzz::fail("the report of a loaded scene threw");
+    }
 }
 
 }  // namespace
@@ -59,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int blocks0 = GlobalCount();
 
     // A map the file names may be missing (the saver would end there).
-    const int rc = readfile(scene_name, scene_paths{"", "/nonexistent/vortella-fuzz", "BGROUND.BMP"}).code;
+    const load_result r = readfile(scene_name, scene_paths{"", "/nonexistent/vortella-fuzz", "BGROUND.BMP"});
+    const int rc = r.code;
+    if (rc == 0) report(data, size, r.warnings);
     if (rc != 0) VT_FUZZ_CHECK(file_no_obj == 0);
     if (rc == 0) {
         camsa = t[0] * 360 / 256;

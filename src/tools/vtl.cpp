@@ -1,6 +1,8 @@
 // vtl: the command-line tool for scene files.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "tools/vtl.h"
@@ -31,10 +33,9 @@ static int usage() {
     return 2;
 }
 
-int main(int argc, char **argv) {
-    if (argc < 2) return usage();
-    tool_services svc;
-    set_sys(&svc);
+namespace {
+
+int run(int argc, char **argv) {
     const std::string cmd = argv[1];
     if (cmd == "info") return cmd_info(argc - 2, argv + 2);
     if (cmd == "sample") return cmd_sample(argc - 2, argv + 2);
@@ -55,4 +56,22 @@ int main(int argc, char **argv) {
     }
     std::fprintf(stderr, "vtl: unknown command '%s'\n", cmd.c_str());
     return usage();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) return usage();
+    tool_services svc;
+    set_sys(&svc);
+    // Every failure a command knows of ends with its own message; anything
+    // else still ends with a message and status 2, never an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "vtl: %s: out of memory\n", argv[1]);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "vtl: %s: %s\n", argv[1], e.what());
+    }
+    return 2;
 }

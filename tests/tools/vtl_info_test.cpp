@@ -44,6 +44,43 @@ TEST(VtlInfo, JsonReportsWhatTheWriterWrote) {
     EXPECT_NE(r.out.find("camera: camx=5 camy=-6 camz=7"), std::string::npos) << r.out;
 }
 
+// Texts in scene files are 8-bit bytes: every string field with bytes
+// 0x80..0xFF prints and dumps as UTF-8 (decoded as Windows-1252), so the
+// JSON always parses.
+TEST(VtlInfo, EightBitNamesPrintAndDumpAsUtf8) {
+    test::tempdir dir;
+    scene_desc s = test::every_kind_scene(dir);
+    std::string high;   // every byte from 0x80 on, a slice per field
+    for (int c = 0x80; c <= 0xFF; ++c) high += char(c);
+    s.header_text = "h\x80\xE9";
+    int slice = 0;
+    auto next = [&](size_t n) { return high.substr(size_t(slice++ * 16) % 128, n); };
+    for (object_desc &o : s.objects) {
+        if (o.type == OT_SMOOTH || o.type == OT_FACETED) o.geometry.name = next(16);
+        if (o.type == OT_INSTANCE) o.instance.name = next(16);
+        if (o.type == OT_TEXTURE) o.material.name = next(16);
+        if (o.type == OT_COMMENT) o.comment.comment_line = high.substr(0, 80);
+        if (o.type == OT_MAP) {
+            o.map.ext_name = "m\x81\x8D\x8F\x90\x9D\xFF.bmp";   // the five unassigned bytes
+            std::filesystem::copy_file(dir.file("check.bmp"), dir.file(o.map.ext_name));
+        }
+    }
+    std::string err;
+    ASSERT_TRUE(write_scene_file(s, dir.file("s.vtl"), &err)) << err;
+    run_result r = vtl("info " + dir.file("s.vtl") + " --json --maps " + dir.file("maps"), dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);   // throws on any byte that is not UTF-8
+    EXPECT_EQ(j["header_text"], "h\u20AC\u00E9");
+    EXPECT_EQ(j["maps"][0]["ext_name"], "m\u0081\u008D\u008F\u0090\u009D\u00FF.bmp");
+    EXPECT_EQ(j["materials"][0]["name"].get<std::string>().substr(0, 8), "\u20AC\u0081\u201A");
+    EXPECT_EQ(j["geometries"][0]["name"].get<std::string>().substr(0, 4), "\u00B0\u00B1");
+    const std::string comment = j["comments"][0]["comment_line"];
+    EXPECT_EQ(comment.substr(comment.size() - 4), "\u00CE\u00CF");   // bytes 0x80 .. 0xCF
+    r = vtl("info " + dir.file("s.vtl") + " --maps " + dir.file("maps"), dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("header_text: \"h\u20AC\u00E9\""), std::string::npos) << r.out;
+}
+
 TEST(VtlInfo, StatusTellsMissingFromMalformed) {
     test::tempdir dir;
     run_result r = vtl("info " + dir.file("absent.vtl"), dir);
