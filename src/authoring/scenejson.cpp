@@ -366,6 +366,253 @@ void projection_fields(material_desc &m, const json &j) {
     f("izro", m.izro), f("xrot", m.xrot), f("zrot", m.zrot);
 }
 
+// What a scene description builds up while it is read, phase by phase.
+struct json_build {
+    const json &doc;
+    reader &top;
+    const build_options &o;
+    built_scene &out;
+    std::string base, stem;
+    std::vector<pending_material> mats;   // materials by index, in the order given
+    std::map<std::string, int> byname;
+    std::vector<geometry_desc> geos;      // material field: index into mats for now
+    std::array<float, 6> all = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+
+    json_build(const json &d, reader &t, const build_options &opt, built_scene &b, const std::string &path)
+        : doc(d), top(t), o(opt), out(b), base(folder_of(path)), stem(stem_of(path)) {}
+    int material_of(const std::string &name, const std::string &where) const {
+        auto it = byname.find(name);
+        if (it == byname.end()) throw std::runtime_error(where + ": no material '" + name + "'");
+        return it->second;
+    }
+};
+
+// Materials by name, in the order given.
+void read_materials(json_build &jb) {
+    if (!jb.top.has("materials")) return;
+    const json &ms = jb.doc.at("materials");
+    if (!ms.is_array()) throw std::runtime_error("materials must be a list");
+    for (size_t i = 0; i < ms.size(); ++i) {
+        pending_material p;
+        const std::string where = "materials[" + std::to_string(i) + "]";
+        p.m = read_material(ms[i], where, jb.base, jb.out, jb.stem, p.fit);
+        p.fields = ms[i];
+        if (p.m.name.empty()) p.m.name = "material " + std::to_string(i + 1);
+        if (jb.byname.count(p.m.name)) throw std::runtime_error(where + ": a second material '" + p.m.name + "'");
+        p.m.texture_no = static_cast<int>(i) + 1;
+        jb.byname[p.m.name] = static_cast<int>(i);
+        jb.mats.push_back(std::move(p));
+    }
+}
+
+// A model object: its geometries with the named material, or with its own
+// materials added to the list.
+void read_model_object(json_build &jb, reader &r, const json &obj, const std::string &where,
+                       const geometry_options &go, const std::string &matname, std::vector<geometry_desc> &part,
+                       std::vector<int> &partmat) {
+    model_mesh m;
+    std::string e;
+    const std::string file = obj.at("model").get<std::string>();
+    if (!load_model(resolve(jb.base, file), m, &e, jb.o.import_seconds)) throw std::runtime_error(e);
+    float scale = 1, ox = 0, oy = 0, oz = 0;
+    r.get("scale", scale);
+    r.vec3("position", ox, oy, oz);
+    place_model(m, scale, {ox, oy, oz});
+    for (size_t k = 0; k < m.materials.size(); ++k) {
+        std::vector<geometry_desc> g = make_geometries(m, static_cast<int>(k), go);
+        if (g.empty()) continue;
+        int mi;
+        if (!matname.empty()) {
+            mi = jb.material_of(matname, where);
+        } else {
+            // The model's own material, added to the list.
+            pending_material p;
+            std::string e2;
+            const std::string mapname = jb.stem + "_" + std::to_string(jb.out.maps.size() + 1) + ".bmp";
+            if (!model_material_desc(m.materials[k], resolve(jb.base, folder_of(file)),
+                                     static_cast<int>(jb.mats.size()) + 1, jb.out, mapname, p.m, &e2))
+                throw std::runtime_error(e2);
+            if (p.m.map_type) p.fit = jb.o.mapping;
+            p.m.map_type = 0;
+            if (p.m.name.empty() || jb.byname.count(p.m.name))
+                p.m.name = "model material " + std::to_string(jb.mats.size() + 1);
+            jb.byname[p.m.name] = static_cast<int>(jb.mats.size());
+            mi = static_cast<int>(jb.mats.size());
+            jb.mats.push_back(std::move(p));
+        }
+        for (geometry_desc &x : g) part.push_back(std::move(x)), partmat.push_back(mi);
+    }
+}
+
+// A primitive shape object.
+geometry_desc read_primitive(reader &r, const json &obj, const std::string &where, const geometry_options &go) {
+    const std::string kind = obj.at("primitive").get<std::string>();
+    float cx = 0, cy = 0, cz = 0;
+    r.vec3("center", cx, cy, cz);
+    geometry_desc g;
+    if (kind == "box") {
+        float hx = 1, hy = 1, hz = 1;
+        r.vec3("half", hx, hy, hz);
+        g = make_box(0, 0, cx, cy, cz, hx, hy, hz);
+    } else if (kind == "sphere") {
+        float rad = 1;
+        int rings = 16, segs = 24;
+        r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
+        g = make_sphere(0, 0, cx, cy, cz, rad, rings, segs);
+    } else if (kind == "torus") {
+        float R = 2, rad = 0.5f, tilt = 0;
+        int rings = 36, segs = 12;
+        r.get("ring_radius", R), r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
+        r.get("tilt", tilt);
+        g = make_torus(0, 0, cx, cy, cz, R, rad, rings, segs, tilt);
+    } else if (kind == "cylinder") {
+        float rad = 1, height = 2;
+        int segs = 24;
+        r.get("radius", rad), r.get("height", height), r.get("segments", segs);
+        g = make_cylinder(0, 0, cx, cy, cz, cz + height, rad, segs, go.faceted);
+    } else if (kind == "grid") {
+        float size = 10;
+        int cells = 8;
+        r.get("size", size), r.get("cells", cells);
+        g = make_grid(0, 0, cx, cy, cz, size, cells, go.faceted);
+    } else {
+        throw std::runtime_error(where + ": unknown primitive '" + kind + "'");
+    }
+    if (go.faceted && !g.faceted) facet(g);
+    return g;
+}
+
+// Objects: models and shapes, as geometries with their material's index.
+void read_objects(json_build &jb) {
+    if (!jb.top.has("objects") || !jb.doc.at("objects").is_array() || jb.doc.at("objects").empty())
+        throw std::runtime_error("the description lists no objects");
+    const json &objs = jb.doc.at("objects");
+    for (size_t i = 0; i < objs.size(); ++i) {
+        const std::string where = "objects[" + std::to_string(i) + "]";
+        reader r = open(objs[i], where);
+        geometry_options go = jb.o.geo;
+        r.get("faceted", go.faceted);
+        r.get("crease", go.crease_deg);
+        r.get("file_normals", go.file_normals);
+        int rend_mode = 0;
+        r.get("rend_mode", rend_mode);
+        std::string matname;
+        r.get("material", matname);
+        std::vector<geometry_desc> part;
+        std::vector<int> partmat;
+        if (r.has("model")) {
+            read_model_object(jb, r, objs[i], where, go, matname, part, partmat);
+        } else if (r.has("primitive")) {
+            geometry_desc g = read_primitive(r, objs[i], where, go);
+            if (matname.empty()) throw std::runtime_error(where + ": a primitive needs a material");
+            part.push_back(std::move(g));
+            partmat.push_back(jb.material_of(matname, where));
+        } else {
+            throw std::runtime_error(where + ": needs a model or a primitive");
+        }
+        r.done();
+        for (size_t k = 0; k < part.size(); ++k) {
+            geometry_desc &g = part[k];
+            g.rend_mode = rend_mode;
+            g.texture = partmat[k];   // index for now
+            const std::array<float, 6> gb = geometry_box(g);
+            jb.mats[partmat[k]].box = union_box(jb.mats[partmat[k]].box, gb);
+            jb.all = union_box(jb.all, gb);
+            jb.geos.push_back(std::move(g));
+        }
+    }
+}
+
+// Materials, fitted to the geometries that use them; then maps.
+void add_materials_and_maps(json_build &jb) {
+    scene_desc &s = jb.out.scene;
+    for (pending_material &p : jb.mats) {
+        if (!p.fit.empty() && p.box[0] <= p.box[3]) {
+            if (!fit_mapping(p.m, p.fit, p.box)) throw std::runtime_error("unknown map_type '" + p.fit + "'");
+            if (p.fields.is_object()) projection_fields(p.m, p.fields);
+        } else if (p.fields.is_object()) {
+            projection_fields(p.m, p.fields);
+        }
+        s.add(p.m);
+    }
+    for (size_t i = 0; i < jb.out.maps.size(); ++i) s.add(map_desc{jb.out.maps[i].first, static_cast<int>(i) + 1});
+}
+
+// The geometries with their depth tables, and the one instance that draws
+// them all.
+void add_geometries(json_build &jb, int inst_rend_mode) {
+    scene_desc &s = jb.out.scene;
+    tablemaker tm{jb.o};
+    for (const geometry_desc &g : jb.geos) tm.total += static_cast<long>(g.triangles.size());
+    instance_desc in;
+    in.name = jb.stem.substr(0, 31);
+    in.inst_no = 1;
+    in.rend_mode = inst_rend_mode;
+    for (size_t i = 0; i < jb.geos.size(); ++i) {
+        geometry_desc &g = jb.geos[i];
+        g.geom_no = static_cast<int>(i) + 1;
+        g.texture = jb.mats[g.texture].m.texture_no;
+        g.name = (jb.stem + " " + std::to_string(i + 1)).substr(0, 31);
+        tm.run(g);
+        in.geoms.push_back(g.geom_no);
+        s.add(g);
+    }
+    s.add(in);
+}
+
+camera_desc read_camera(json_build &jb) {
+    camera_desc cam = framing_camera(jb.all);
+    if (!jb.top.has("camera")) return cam;
+    reader r = open(jb.doc.at("camera"), "camera");
+    r.get("name", cam.name);
+    r.get("cam_no", cam.cam_no);
+    r.vec3("position", cam.x, cam.y, cam.z);
+    r.vec3("target", cam.targx, cam.targy, cam.targz);
+    for (auto [k, v] : {std::pair<const char *, float *>{"x", &cam.x}, {"y", &cam.y}, {"z", &cam.z},
+                        {"targx", &cam.targx}, {"targy", &cam.targy}, {"targz", &cam.targz},
+                        {"foc_len", &cam.foc_len}, {"CamRotRate", &cam.CamRotRate},
+                        {"CamPanRate", &cam.CamPanRate}, {"CamZoomRate", &cam.CamZoomRate},
+                        {"CamFHeight", &cam.CamFHeight}})
+        r.get(k, *v);
+    bool walk = false;
+    if (r.has("walk")) walk = jb.doc.at("camera").at("walk").get<bool>(), cam.mode = walk ? 1 : 0;
+    r.get("mode", cam.mode);
+    if (cam.mode < 0 || cam.mode > 255) throw std::runtime_error("camera: mode must be 0..255");
+    r.done();
+    return cam;
+}
+
+light_desc read_light(json_build &jb) {
+    light_desc light{0.8f, 0.6f};
+    if (!jb.top.has("light")) return light;
+    reader r = open(jb.doc.at("light"), "light");
+    r.get("ltal", light.ltal);
+    r.get("ltaz", light.ltaz);
+    r.rgb("color", light.red, light.green, light.blue);
+    r.get("mode", light.mode);
+    r.done();
+    return light;
+}
+
+scene_settings_desc read_settings(json_build &jb) {
+    scene_settings_desc set;
+    set.title = jb.stem;
+    set.red = 16, set.green = 20, set.blue = 32;
+    if (!jb.top.has("scene")) return set;
+    reader r = open(jb.doc.at("scene"), "scene");
+    r.get("title", set.title);
+    r.get("rend_mode", set.rend_mode);
+    r.get("no_frames", set.no_frames);
+    r.get("mode", set.mode);
+    r.get("fog_dist", set.fog_dist);
+    r.rgb("fog_color", set.fog_red, set.fog_green, set.fog_blue);
+    r.get("background_type", set.background_type);
+    r.rgb("color", set.red, set.green, set.blue);
+    r.get("map_name", set.map_name);
+    r.done();
+    return set;
+}
+
 }  // namespace
 
 bool build_json_scene(const std::string &json_path, const build_options &o, built_scene &out, std::string *err) {
@@ -375,221 +622,23 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
         if (err) *err = json_path + ": cannot open";
         return false;
     }
-    const std::string base = folder_of(json_path), stem = stem_of(json_path);
     try {
         const json doc = json::parse(f);
         reader top = open(doc, json_path);
+        json_build jb(doc, top, o, out, json_path);
         scene_desc &s = out.scene;
         s.header_text = "vtl build";
         top.get("header_text", s.header_text);
         top.get("version_no", s.version_no);
-
-        // Materials by name, in the order given.
-        std::vector<pending_material> mats;
-        std::map<std::string, int> byname;
-        if (top.has("materials")) {
-            const json &ms = doc.at("materials");
-            if (!ms.is_array()) throw std::runtime_error("materials must be a list");
-            for (size_t i = 0; i < ms.size(); ++i) {
-                pending_material p;
-                const std::string where = "materials[" + std::to_string(i) + "]";
-                p.m = read_material(ms[i], where, base, out, stem, p.fit);
-                p.fields = ms[i];
-                if (p.m.name.empty()) p.m.name = "material " + std::to_string(i + 1);
-                if (byname.count(p.m.name)) throw std::runtime_error(where + ": a second material '" + p.m.name + "'");
-                p.m.texture_no = static_cast<int>(i) + 1;
-                byname[p.m.name] = static_cast<int>(i);
-                mats.push_back(std::move(p));
-            }
-        }
-        auto material_of = [&](const std::string &name, const std::string &where) {
-            auto it = byname.find(name);
-            if (it == byname.end()) throw std::runtime_error(where + ": no material '" + name + "'");
-            return it->second;
-        };
-
-        // Objects: models and shapes.
-        std::vector<geometry_desc> geos;
-        std::array<float, 6> all = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+        read_materials(jb);
         int inst_rend_mode = 10;
         top.get("rend_mode", inst_rend_mode);
-        if (!top.has("objects") || !doc.at("objects").is_array() || doc.at("objects").empty())
-            throw std::runtime_error("the description lists no objects");
-        const json &objs = doc.at("objects");
-        for (size_t i = 0; i < objs.size(); ++i) {
-            const std::string where = "objects[" + std::to_string(i) + "]";
-            reader r = open(objs[i], where);
-            geometry_options go = o.geo;
-            r.get("faceted", go.faceted);
-            r.get("crease", go.crease_deg);
-            r.get("file_normals", go.file_normals);
-            int rend_mode = 0;
-            r.get("rend_mode", rend_mode);
-            std::string matname;
-            r.get("material", matname);
-            std::vector<geometry_desc> part;
-            std::vector<int> partmat;
-            if (r.has("model")) {
-                model_mesh m;
-                std::string e;
-                if (!load_model(resolve(base, objs[i].at("model").get<std::string>()), m, &e, o.import_seconds)) throw std::runtime_error(e);
-                float scale = 1, ox = 0, oy = 0, oz = 0;
-                r.get("scale", scale);
-                r.vec3("position", ox, oy, oz);
-                place_model(m, scale, {ox, oy, oz});
-                for (size_t k = 0; k < m.materials.size(); ++k) {
-                    std::vector<geometry_desc> g = make_geometries(m, static_cast<int>(k), go);
-                    if (g.empty()) continue;
-                    int mi;
-                    if (!matname.empty()) {
-                        mi = material_of(matname, where);
-                    } else {
-                        // The model's own material, added to the list.
-                        pending_material p;
-                        std::string e2;
-                        const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
-                        if (!model_material_desc(m.materials[k], resolve(base, folder_of(objs[i].at("model").get<std::string>())),
-                                                 static_cast<int>(mats.size()) + 1, out, mapname, p.m, &e2))
-                            throw std::runtime_error(e2);
-                        if (p.m.map_type) p.fit = o.mapping;
-                        p.m.map_type = 0;
-                        if (p.m.name.empty() || byname.count(p.m.name)) p.m.name = "model material " + std::to_string(mats.size() + 1);
-                        byname[p.m.name] = static_cast<int>(mats.size());
-                        mi = static_cast<int>(mats.size());
-                        mats.push_back(std::move(p));
-                    }
-                    for (geometry_desc &x : g) part.push_back(std::move(x)), partmat.push_back(mi);
-                }
-            } else if (r.has("primitive")) {
-                const std::string kind = objs[i].at("primitive").get<std::string>();
-                float cx = 0, cy = 0, cz = 0;
-                r.vec3("center", cx, cy, cz);
-                geometry_desc g;
-                if (kind == "box") {
-                    float hx = 1, hy = 1, hz = 1;
-                    r.vec3("half", hx, hy, hz);
-                    g = make_box(0, 0, cx, cy, cz, hx, hy, hz);
-                } else if (kind == "sphere") {
-                    float rad = 1;
-                    int rings = 16, segs = 24;
-                    r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
-                    g = make_sphere(0, 0, cx, cy, cz, rad, rings, segs);
-                } else if (kind == "torus") {
-                    float R = 2, rad = 0.5f, tilt = 0;
-                    int rings = 36, segs = 12;
-                    r.get("ring_radius", R), r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
-                    r.get("tilt", tilt);
-                    g = make_torus(0, 0, cx, cy, cz, R, rad, rings, segs, tilt);
-                } else if (kind == "cylinder") {
-                    float rad = 1, height = 2;
-                    int segs = 24;
-                    r.get("radius", rad), r.get("height", height), r.get("segments", segs);
-                    g = make_cylinder(0, 0, cx, cy, cz, cz + height, rad, segs, go.faceted);
-                } else if (kind == "grid") {
-                    float size = 10;
-                    int cells = 8;
-                    r.get("size", size), r.get("cells", cells);
-                    g = make_grid(0, 0, cx, cy, cz, size, cells, go.faceted);
-                } else {
-                    throw std::runtime_error(where + ": unknown primitive '" + kind + "'");
-                }
-                if (go.faceted && !g.faceted) facet(g);
-                if (matname.empty()) throw std::runtime_error(where + ": a primitive needs a material");
-                part.push_back(std::move(g));
-                partmat.push_back(material_of(matname, where));
-            } else {
-                throw std::runtime_error(where + ": needs a model or a primitive");
-            }
-            r.done();
-            for (size_t k = 0; k < part.size(); ++k) {
-                geometry_desc &g = part[k];
-                g.rend_mode = rend_mode;
-                g.texture = partmat[k];   // index for now
-                const std::array<float, 6> gb = geometry_box(g);
-                mats[partmat[k]].box = union_box(mats[partmat[k]].box, gb);
-                all = union_box(all, gb);
-                geos.push_back(std::move(g));
-            }
-        }
-
-        // Materials, fitted to the geometries that use them; then maps.
-        for (pending_material &p : mats) {
-            if (!p.fit.empty() && p.box[0] <= p.box[3]) {
-                if (!fit_mapping(p.m, p.fit, p.box)) throw std::runtime_error("unknown map_type '" + p.fit + "'");
-                if (p.fields.is_object()) projection_fields(p.m, p.fields);
-            } else if (p.fields.is_object()) {
-                projection_fields(p.m, p.fields);
-            }
-            s.add(p.m);
-        }
-        for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
-
-        tablemaker tm{o};
-        for (const geometry_desc &g : geos) tm.total += static_cast<long>(g.triangles.size());
-        instance_desc in;
-        in.name = stem.substr(0, 31);
-        in.inst_no = 1;
-        in.rend_mode = inst_rend_mode;
-        for (size_t i = 0; i < geos.size(); ++i) {
-            geometry_desc &g = geos[i];
-            g.geom_no = static_cast<int>(i) + 1;
-            g.texture = mats[g.texture].m.texture_no;
-            g.name = (stem + " " + std::to_string(i + 1)).substr(0, 31);
-            tm.run(g);
-            in.geoms.push_back(g.geom_no);
-            s.add(g);
-        }
-        s.add(in);
-
-        camera_desc cam = framing_camera(all);
-        if (top.has("camera")) {
-            reader r = open(doc.at("camera"), "camera");
-            r.get("name", cam.name);
-            r.get("cam_no", cam.cam_no);
-            r.vec3("position", cam.x, cam.y, cam.z);
-            r.vec3("target", cam.targx, cam.targy, cam.targz);
-            for (auto [k, v] : {std::pair<const char *, float *>{"x", &cam.x}, {"y", &cam.y}, {"z", &cam.z},
-                                {"targx", &cam.targx}, {"targy", &cam.targy}, {"targz", &cam.targz},
-                                {"foc_len", &cam.foc_len}, {"CamRotRate", &cam.CamRotRate},
-                                {"CamPanRate", &cam.CamPanRate}, {"CamZoomRate", &cam.CamZoomRate},
-                                {"CamFHeight", &cam.CamFHeight}})
-                r.get(k, *v);
-            bool walk = false;
-            if (r.has("walk")) walk = doc.at("camera").at("walk").get<bool>(), cam.mode = walk ? 1 : 0;
-            r.get("mode", cam.mode);
-            if (cam.mode < 0 || cam.mode > 255) throw std::runtime_error("camera: mode must be 0..255");
-            r.done();
-        }
-        s.add(cam);
-
-        light_desc light{0.8f, 0.6f};
-        if (top.has("light")) {
-            reader r = open(doc.at("light"), "light");
-            r.get("ltal", light.ltal);
-            r.get("ltaz", light.ltaz);
-            r.rgb("color", light.red, light.green, light.blue);
-            r.get("mode", light.mode);
-            r.done();
-        }
-        s.add(light);
-
-        scene_settings_desc set;
-        set.title = stem;
-        set.red = 16, set.green = 20, set.blue = 32;
-        if (top.has("scene")) {
-            reader r = open(doc.at("scene"), "scene");
-            r.get("title", set.title);
-            r.get("rend_mode", set.rend_mode);
-            r.get("no_frames", set.no_frames);
-            r.get("mode", set.mode);
-            r.get("fog_dist", set.fog_dist);
-            r.rgb("fog_color", set.fog_red, set.fog_green, set.fog_blue);
-            r.get("background_type", set.background_type);
-            r.rgb("color", set.red, set.green, set.blue);
-            r.get("map_name", set.map_name);
-            r.done();
-        }
-        s.add(set);
+        read_objects(jb);
+        add_materials_and_maps(jb);
+        add_geometries(jb, inst_rend_mode);
+        s.add(read_camera(jb));
+        s.add(read_light(jb));
+        s.add(read_settings(jb));
         if (top.has("comments")) {
             for (const json &c : doc.at("comments")) s.add(comment_desc{0, c.get<std::string>()});
         }
