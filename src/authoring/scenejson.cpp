@@ -12,6 +12,7 @@
 #include <stb_image.h>
 
 #include "authoring/ddh.h"
+#include "authoring/modelparts.h"
 #include "authoring/primitives.h"
 #include "scene/ftoi.h"
 
@@ -66,12 +67,14 @@ struct tablemaker {
     }
 };
 
-void add_light_and_settings(scene_desc &s, const std::string &title) {
-    s.add(light_desc{0.8f, 0.6f});
+// The plain background every built scene starts with: a slate blue that
+// sets off warm and light models, one of the palette's own colours, so it
+// shows without dither.
+scene_settings_desc default_settings(const std::string &title) {
     scene_settings_desc set;
     set.title = title.substr(0, 253);
-    set.red = 16, set.green = 20, set.blue = 32;
-    s.add(set);
+    set.red = 51, set.green = 51, set.blue = 102;
+    return set;
 }
 
 void count(built_scene &b) {
@@ -83,28 +86,6 @@ void count(built_scene &b) {
         b.triangles += static_cast<long>(o.geometry.triangles.size());
         for (const auto &t : o.geometry.ddh) b.table_entries += static_cast<long>(t.size());
     }
-}
-
-// The material of a model material: its colour, transparency and texture.
-bool model_material_desc(const model_material &mm, const std::string &base, int no, built_scene &b,
-                         const std::string &mapname, material_desc &m, std::string *err) {
-    m.name = mm.name.substr(0, 31);
-    m.texture_no = no;
-    m.red = mm.red, m.green = mm.green, m.blue = mm.blue;
-    m.ambient = 1, m.diffuse = 0, m.brilliance = 0.25f;
-    if (mm.opacity < 1) {
-        m.trans = 1 - mm.opacity;
-        m.trans_th = 1 - mm.opacity;
-    }
-    if (mm.texture.empty()) return true;
-    rgbimage img;
-    const bool ok = mm.embedded.empty() ? read_picture(resolve(base, mm.texture), img, err)
-                                        : read_picture(mm.embedded, mm.texture, img, err);
-    if (!ok) return false;
-    b.maps.emplace_back(mapname, std::move(img));
-    m.map_no = static_cast<int>(b.maps.size());
-    m.map_type = 1;
-    return true;
 }
 
 }  // namespace
@@ -173,62 +154,167 @@ bool fit_mapping(material_desc &m, const std::string &kind, const std::array<flo
     return true;
 }
 
-camera_desc framing_camera(const std::array<float, 6> &box, float foc_len) {
-    const double cx = (box[0] + box[3]) * 0.5, cy = (box[1] + box[4]) * 0.5, cz = (box[2] + box[5]) * 0.5;
-    const double ex = box[3] - box[0], ey = box[4] - box[1], ez = box[5] - box[2];
-    double r = 0.5 * std::sqrt(ex * ex + ey * ey + ez * ez);
-    if (!(r > 0)) r = 1;
-    // The picture's height shows half-angle atan(1 / (1.5 f)) each way; the
-    // bounding sphere fits when the camera is r / sin(that) away.
-    const double half = std::atan(1.0 / (1.5 * foc_len));
-    const double dist = 1.1 * r / std::sin(half);
-    const double up = 20 * 3.14159265358979 / 180;
-    camera_desc c;
-    c.name = "camera";
-    c.targx = static_cast<float>(cx), c.targy = static_cast<float>(cy), c.targz = static_cast<float>(cz);
-    c.x = static_cast<float>(cx);
-    c.y = static_cast<float>(cy - dist * std::cos(up));
-    c.z = static_cast<float>(cz + dist * std::sin(up));
-    c.foc_len = foc_len;
-    c.CamRotRate = 0.5f;
-    c.CamFHeight = c.z;
-    return c;
+namespace {
+
+// The share of the picture's height, and of a 4:3 picture's width, that
+// the points fill seen from `dist` away at azimuth `az` and elevation `el`,
+// with a half-angle of view whose tangent is `tanhalf`.
+std::array<double, 2> fills(const std::vector<std::array<double, 3>> &q, double az, double el, double dist,
+                            double tanhalf) {
+    const double d[3] = {std::cos(el) * std::cos(az), std::cos(el) * std::sin(az), std::sin(el)};
+    const double r[3] = {-std::sin(az), std::cos(az), 0};
+    const double u[3] = {-std::sin(el) * std::cos(az), -std::sin(el) * std::sin(az), std::cos(el)};
+    double xlo = 1e300, xhi = -1e300, ylo = 1e300, yhi = -1e300;
+    for (const auto &p : q) {
+        const double z = dist - (p[0] * d[0] + p[1] * d[1] + p[2] * d[2]);
+        const double x = (p[0] * r[0] + p[1] * r[1]) / z, y = (p[0] * u[0] + p[1] * u[1] + p[2] * u[2]) / z;
+        xlo = std::min(xlo, x), xhi = std::max(xhi, x), ylo = std::min(ylo, y), yhi = std::max(yhi, y);
+    }
+    return {(yhi - ylo) / (2 * tanhalf), (xhi - xlo) / (2 * tanhalf * 4 / 3)};
 }
+
+// The smallest distance beyond `lo` at which `over(dist)` is at most 1;
+// `over` falls as the distance grows.
+template <class F>
+double distance_for(double lo, F over) {
+    double hi = lo * 2;
+    for (int i = 0; i < 60 && over(hi) > 1; ++i) hi *= 2;
+    if (over(lo) <= 1) return lo;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (lo + hi) / 2;
+        (over(mid) > 1 ? lo : hi) = mid;
+    }
+    return hi;
+}
+
+}  // namespace
+
+camera_desc framing_camera(const std::vector<std::array<float, 3>> &points, const framing &f) {
+    std::array<float, 6> box = {0, 0, 0, 0, 0, 0};
+    if (!points.empty()) {
+        box = {points[0][0], points[0][1], points[0][2], points[0][0], points[0][1], points[0][2]};
+        for (const auto &p : points)
+            for (int a = 0; a < 3; ++a) box[a] = std::min(box[a], p[a]), box[a + 3] = std::max(box[a + 3], p[a]);
+    }
+    const double c[3] = {(box[0] + box[3]) * 0.5, (box[1] + box[4]) * 0.5, (box[2] + box[5]) * 0.5};
+    // The points about the target: a few thousand of them, with those at
+    // the box's faces, are enough to measure how much of the picture they
+    // fill.
+    std::vector<std::array<double, 3>> q;
+    const size_t step = std::max<size_t>(1, points.size() / 4096);
+    double radius = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const auto &p = points[i];
+        bool edge = false;
+        for (int a = 0; a < 3; ++a) edge = edge || p[a] == box[a] || p[a] == box[a + 3];
+        if (i % step != 0 && !edge) continue;
+        q.push_back({p[0] - c[0], p[1] - c[1], p[2] - c[2]});
+        radius = std::max(radius, std::sqrt(q.back()[0] * q.back()[0] + q.back()[1] * q.back()[1] +
+                                            q.back()[2] * q.back()[2]));
+    }
+    if (!(radius > 0)) radius = 1, q = {{-1, -1, -1}, {1, 1, 1}};
+    const double tanhalf = 1.0 / (1.5 * f.foc_len);
+    const double near = radius * 1.001;
+    // The share asked for in the first picture; no more than nine tenths of
+    // the height and all but the edges of the width all the way round.
+    double dist = distance_for(near, [&](double d) {
+        return fills(q, f.azimuth, f.elevation, d, tanhalf)[0] / f.fill;
+    });
+    dist = std::max(dist, distance_for(near, [&](double d) {
+        double worst = 0;
+        for (int k = 0; k < 24; ++k) {
+            const std::array<double, 2> v = fills(q, f.azimuth + k * 3.14159265358979 / 12, f.elevation, d, tanhalf);
+            worst = std::max({worst, v[0] / 0.9, v[1] / 0.95});
+        }
+        return worst;
+    }));
+    camera_desc cam;
+    cam.name = "camera";
+    cam.targx = static_cast<float>(c[0]), cam.targy = static_cast<float>(c[1]), cam.targz = static_cast<float>(c[2]);
+    cam.x = static_cast<float>(c[0] + dist * std::cos(f.elevation) * std::cos(f.azimuth));
+    cam.y = static_cast<float>(c[1] + dist * std::cos(f.elevation) * std::sin(f.azimuth));
+    cam.z = static_cast<float>(c[2] + dist * std::sin(f.elevation));
+    cam.foc_len = f.foc_len;
+    cam.CamRotRate = 0.5f;
+    cam.CamFHeight = cam.z;
+    return cam;
+}
+
+camera_desc framing_camera(const std::array<float, 6> &box, float foc_len) {
+    std::vector<std::array<float, 3>> corners;
+    for (int k = 0; k < 8; ++k) corners.push_back({box[k & 1 ? 3 : 0], box[k & 2 ? 4 : 1], box[k & 4 ? 5 : 2]});
+    framing f;
+    f.foc_len = foc_len;
+    return framing_camera(corners, f);
+}
+
+light_desc framing_light(const camera_desc &c) {
+    // From 50 degrees round from the camera toward its left, 46 degrees up.
+    const double az = std::atan2(double(c.y) - c.targy, double(c.x) - c.targx);
+    return light_desc{0.8f, static_cast<float>(az - 0.87)};
+}
+
+namespace {
+
+// A floor under a model standing at the origin: a square grid two and a
+// half times its footprint with a soft checkerboard, material number `no`.
+void add_floor(const std::array<float, 6> &box, int no, const std::string &stem, built_scene &out,
+               std::vector<geometry_desc> &geos) {
+    const float size = 2.5f * std::max({box[3] - box[0], box[4] - box[1], 0.5f * (box[5] - box[2])});
+    const uint8_t a[3] = {150, 150, 160}, b[3] = {110, 110, 124};
+    out.maps.emplace_back(stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp", make_checker(256, 256, 8, a, b));
+    material_desc m;
+    m.name = "floor";
+    m.texture_no = no;
+    m.map_no = static_cast<int>(out.maps.size());
+    m.ambient = 1, m.diffuse = 0, m.brilliance = 0.05f;
+    geometry_desc g = make_grid(0, no, (box[0] + box[3]) / 2, (box[1] + box[4]) / 2, box[2], size, 8, false);
+    fit_mapping(m, "planar-z", geometry_box(g));
+    out.scene.add(m);
+    geos.push_back(std::move(g));
+}
+
+}  // namespace
 
 bool build_model_scene(const std::string &model, const build_options &o, built_scene &out, std::string *err) {
     out = built_scene{};
     model_mesh m;
-    if (!load_model(model, m, err, o.import_seconds)) return false;
-    const std::string base = folder_of(model), stem = stem_of(model);
-    scene_desc &s = out.scene;
-    s.header_text = "vtl build";
-    std::vector<geometry_desc> geos;
-    std::vector<int> used;
-    const std::array<float, 6> box = model_box(m);
-    for (size_t k = 0; k < m.materials.size(); ++k) {
-        std::vector<geometry_desc> part = make_geometries(m, static_cast<int>(k), o.geo);
-        if (part.empty()) continue;
-        material_desc mat;
-        const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
-        if (!model_material_desc(m.materials[k], base, static_cast<int>(used.size()) + 1, out, mapname, mat, err))
-            return false;
-        if (mat.map_type && !fit_mapping(mat, o.mapping, box)) {
-            if (err) *err = "unknown mapping '" + o.mapping + "'";
-            return false;
-        }
-        mat.x_freq = mat.y_freq = 1;
-        if (mat.map_type) mat.map_no = static_cast<int>(out.maps.size());
-        s.add(mat);
-        used.push_back(static_cast<int>(k));
-        for (geometry_desc &g : part) {
-            g.texture = mat.texture_no;
-            geos.push_back(std::move(g));
-        }
-    }
-    if (geos.empty()) {
+    std::string note;
+    if (!load_upright(model, o.up, o.import_seconds, m, note, err)) return false;
+    out.notes.push_back(note);
+    // Standing on the floor at the origin.
+    const std::array<float, 6> b0 = model_box(m);
+    place_model(m, 1, {-(b0[0] + b0[3]) / 2, -(b0[1] + b0[4]) / 2, -b0[2]});
+    const std::string stem = stem_of(model);
+    model_parts parts;
+    if (!make_model_parts(m, folder_of(model), stem, o, out, parts, err)) return false;
+    if (parts.geometries.empty()) {
         if (err) *err = model + ": the model holds no drawable triangles";
         return false;
     }
+    out.notes.insert(out.notes.end(), parts.notes.begin(), parts.notes.end());
+    scene_desc &s = out.scene;
+    s.header_text = "vtl build";
+    std::vector<geometry_desc> geos = std::move(parts.geometries);
+    // Materials numbered in order; a texture without coordinates is fitted
+    // over the geometries that use it.
+    for (size_t i = 0; i < parts.materials.size(); ++i) {
+        material_desc &md = parts.materials[i];
+        md.texture_no = static_cast<int>(i) + 1;
+        if (!parts.fit[i].empty()) {
+            std::array<float, 6> box = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+            for (const geometry_desc &g : geos)
+                if (g.texture == static_cast<int>(i)) box = union_box(box, geometry_box(g));
+            if (!fit_mapping(md, parts.fit[i], box)) {
+                if (err) *err = "unknown mapping '" + parts.fit[i] + "'";
+                return false;
+            }
+        }
+        s.add(md);
+    }
+    for (geometry_desc &g : geos) g.texture += 1;
+    const std::array<float, 6> box = model_box(m);
+    if (o.floor) add_floor(box, static_cast<int>(parts.materials.size()) + 1, stem, out, geos);
     for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
     tablemaker tm{o};
     for (const geometry_desc &g : geos) tm.total += static_cast<long>(g.triangles.size());
@@ -245,8 +331,10 @@ bool build_model_scene(const std::string &model, const build_options &o, built_s
         s.add(g);
     }
     s.add(in);
-    s.add(framing_camera(box));
-    add_light_and_settings(s, stem);
+    const camera_desc cam = framing_camera(m.positions);
+    s.add(cam);
+    s.add(framing_light(cam));
+    s.add(default_settings(stem));
     count(out);
     return true;
 }
@@ -411,43 +499,56 @@ void read_model_object(json_build &jb, reader &r, const json &obj, const std::st
                        const geometry_options &go, const std::string &matname, std::vector<geometry_desc> &part,
                        std::vector<int> &partmat) {
     model_mesh m;
-    std::string e;
+    std::string e, note;
     const std::string file = obj.at("model").get<std::string>();
-    if (!load_model(resolve(jb.base, file), m, &e, jb.o.import_seconds)) throw std::runtime_error(e);
+    std::string up = jb.o.up;
+    r.get("up", up);
+    model_axes axes;
+    if (!up.empty() && !model_up(m, up, axes, &e)) throw std::runtime_error(where + ": " + e);
+    if (!load_upright(resolve(jb.base, file), up, jb.o.import_seconds, m, note, &e)) throw std::runtime_error(e);
+    jb.out.notes.push_back(file + ": " + note);
     float scale = 1, ox = 0, oy = 0, oz = 0;
     r.get("scale", scale);
     r.vec3("position", ox, oy, oz);
     place_model(m, scale, {ox, oy, oz});
-    for (size_t k = 0; k < m.materials.size(); ++k) {
-        std::vector<geometry_desc> g = make_geometries(m, static_cast<int>(k), go);
-        if (g.empty()) continue;
-        int mi;
-        if (!matname.empty()) {
-            mi = jb.material_of(matname, where);
-        } else {
-            // The model's own material, added to the list.
-            pending_material p;
-            std::string e2;
-            const std::string mapname = jb.stem + "_" + std::to_string(jb.out.maps.size() + 1) + ".bmp";
-            if (!model_material_desc(m.materials[k], resolve(jb.base, folder_of(file)),
-                                     static_cast<int>(jb.mats.size()) + 1, jb.out, mapname, p.m, &e2))
-                throw std::runtime_error(e2);
-            if (p.m.map_type) p.fit = jb.o.mapping;
-            p.m.map_type = 0;
-            if (p.m.name.empty() || jb.byname.count(p.m.name))
-                p.m.name = "model material " + std::to_string(jb.mats.size() + 1);
-            jb.byname[p.m.name] = static_cast<int>(jb.mats.size());
-            mi = static_cast<int>(jb.mats.size());
-            jb.mats.push_back(std::move(p));
-        }
-        for (geometry_desc &x : g) part.push_back(std::move(x)), partmat.push_back(mi);
+    if (!matname.empty()) {
+        const int mi = jb.material_of(matname, where);
+        for (geometry_desc &g : make_geometries(m, -1, go)) part.push_back(std::move(g)), partmat.push_back(mi);
+        return;
+    }
+    // The model's own materials, added to the list.
+    build_options o = jb.o;
+    o.geo = go;
+    model_parts parts;
+    if (!make_model_parts(m, resolve(jb.base, folder_of(file)), jb.stem, o, jb.out, parts, &e))
+        throw std::runtime_error(e);
+    jb.out.notes.insert(jb.out.notes.end(), parts.notes.begin(), parts.notes.end());
+    const int first = static_cast<int>(jb.mats.size());
+    for (size_t k = 0; k < parts.materials.size(); ++k) {
+        pending_material p;
+        p.m = parts.materials[k];
+        p.m.texture_no = static_cast<int>(jb.mats.size()) + 1;
+        p.fit = parts.fit[k];
+        if (!p.fit.empty()) p.m.map_type = 0;
+        if (p.m.name.empty() || jb.byname.count(p.m.name))
+            p.m.name = "model material " + std::to_string(jb.mats.size() + 1);
+        jb.byname[p.m.name] = static_cast<int>(jb.mats.size());
+        jb.mats.push_back(std::move(p));
+    }
+    for (geometry_desc &g : parts.geometries) {
+        partmat.push_back(first + g.texture);
+        part.push_back(std::move(g));
     }
 }
 
 // A primitive shape object.
 geometry_desc read_primitive(reader &r, const json &obj, const std::string &where, const geometry_options &go) {
     const std::string kind = obj.at("primitive").get<std::string>();
+    // "center" is the older name of "position".
     float cx = 0, cy = 0, cz = 0;
+    if (obj.contains("position") && obj.contains("center"))
+        throw std::runtime_error(where + ": position and center name the same thing: give one");
+    r.vec3("position", cx, cy, cz);
     r.vec3("center", cx, cy, cz);
     geometry_desc g;
     if (kind == "box") {
@@ -582,8 +683,8 @@ camera_desc read_camera(json_build &jb) {
     return cam;
 }
 
-light_desc read_light(json_build &jb) {
-    light_desc light{0.8f, 0.6f};
+light_desc read_light(json_build &jb, const camera_desc &cam) {
+    light_desc light = framing_light(cam);
     if (!jb.top.has("light")) return light;
     reader r = open(jb.doc.at("light"), "light");
     r.get("ltal", light.ltal);
@@ -595,9 +696,7 @@ light_desc read_light(json_build &jb) {
 }
 
 scene_settings_desc read_settings(json_build &jb) {
-    scene_settings_desc set;
-    set.title = jb.stem;
-    set.red = 16, set.green = 20, set.blue = 32;
+    scene_settings_desc set = default_settings(jb.stem);
     if (!jb.top.has("scene")) return set;
     reader r = open(jb.doc.at("scene"), "scene");
     r.get("title", set.title);
@@ -636,8 +735,9 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
         read_objects(jb);
         add_materials_and_maps(jb);
         add_geometries(jb, inst_rend_mode);
-        s.add(read_camera(jb));
-        s.add(read_light(jb));
+        const camera_desc cam = read_camera(jb);
+        s.add(cam);
+        s.add(read_light(jb, cam));
         s.add(read_settings(jb));
         if (top.has("comments")) {
             for (const json &c : doc.at("comments")) s.add(comment_desc{0, c.get<std::string>()});
