@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cerrno>
 #include <cmath>
@@ -30,8 +31,16 @@ uint8_t colourbyte(float v) {
     return static_cast<uint8_t>(v * 255.0f + 0.5f);
 }
 
-void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, model_mesh &m,
-          std::map<std::array<float, 3>, int> &weld) {
+// What the walk over the node tree collects besides the mesh: which
+// materials have texture coordinates or vertex colours, and whether any
+// mesh has them at all.
+struct walk_state {
+    std::map<std::array<float, 3>, int> weld;
+    std::vector<bool> uv, colours;   // per material
+    bool any_uv = false, any_colours = false;
+};
+
+void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, model_mesh &m, walk_state &ws) {
     const aiMatrix4x4 tr = parent * node->mTransformation;
     aiMatrix3x3 nt(tr);
     nt.Inverse().Transpose();
@@ -42,14 +51,16 @@ void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, mode
         for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
             const aiVector3D p = tr * mesh->mVertices[v];
             const std::array<float, 3> key = {p.x, p.y, p.z};
-            auto it = weld.find(key);
-            if (it == weld.end()) {
-                it = weld.emplace(key, static_cast<int>(m.positions.size())).first;
+            auto it = ws.weld.find(key);
+            if (it == ws.weld.end()) {
+                it = ws.weld.emplace(key, static_cast<int>(m.positions.size())).first;
                 m.positions.push_back(key);
             }
             idx[v] = it->second;
         }
-        const bool normals = mesh->HasNormals();
+        const bool normals = mesh->HasNormals(), uv = mesh->HasTextureCoords(0), colours = mesh->HasVertexColors(0);
+        const size_t mat = mesh->mMaterialIndex;
+        if (mat >= ws.uv.size()) ws.uv.resize(mat + 1), ws.colours.resize(mat + 1);
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const aiFace &face = mesh->mFaces[f];
             if (face.mNumIndices != 3) continue;
@@ -57,19 +68,41 @@ void walk(const aiScene *sc, const aiNode *node, const aiMatrix4x4 &parent, mode
                 face.mIndices[2] >= mesh->mNumVertices)
                 continue;   // the library does not check what a damaged file names
             m.triangles.push_back({idx[face.mIndices[0]], idx[face.mIndices[1]], idx[face.mIndices[2]]});
-            m.material.push_back(static_cast<int>(mesh->mMaterialIndex));
+            m.material.push_back(static_cast<int>(mat));
             for (int c = 0; c < 3; ++c) {
+                const unsigned v = face.mIndices[c];
                 aiVector3D n(0, 0, 0);
                 if (normals) {
-                    n = nt * mesh->mNormals[face.mIndices[c]];
+                    n = nt * mesh->mNormals[v];
                     n.Normalize();
                 }
                 m.normals.push_back({n.x, n.y, n.z});
+                const aiVector3D t = uv ? mesh->mTextureCoords[0][v] : aiVector3D(0, 0, 0);
+                m.uvs.push_back({t.x, t.y});
+                const aiColor4D col = colours ? mesh->mColors[0][v] : aiColor4D(1, 1, 1, 1);
+                m.colours.push_back({colourbyte(col.r), colourbyte(col.g), colourbyte(col.b)});
             }
         }
         if (!normals) m.normals.clear();   // marks "no normals" below
+        if (uv && mesh->mNumFaces) ws.uv[mat] = true, ws.any_uv = true;
+        if (colours && mesh->mNumFaces) ws.colours[mat] = true, ws.any_colours = true;
     }
-    for (unsigned c = 0; c < node->mNumChildren; ++c) walk(sc, node->mChildren[c], tr, m, weld);
+    for (unsigned c = 0; c < node->mNumChildren; ++c) walk(sc, node->mChildren[c], tr, m, ws);
+}
+
+// The axes a file states in the metadata the import library keeps (FBX:
+// UpAxis, UpAxisSign, FrontAxis, FrontAxisSign).
+void stated_axes(const aiScene *sc, model_mesh &m) {
+    const aiMetadata *md = sc->mMetaData;
+    if (!md) return;
+    int32_t up = -1, upsign = 1, front = -1, frontsign = 1;
+    if (!md->Get("UpAxis", up) || up < 0 || up > 2) return;
+    md->Get("UpAxisSign", upsign);
+    m.up_axis = up, m.up_sign = upsign < 0 ? -1 : 1;
+    if (md->Get("FrontAxis", front) && front >= 0 && front <= 2 && front != up) {
+        md->Get("FrontAxisSign", frontsign);
+        m.front_axis = front, m.front_sign = frontsign < 0 ? -1 : 1;
+    }
 }
 
 // A PLY file (by its first line) whose first 64 KiB hold no "end_header".
@@ -111,13 +144,15 @@ bool read_model(const std::string &path, model_mesh &m, std::string *err) {
         if (err) *err = path + ": cannot read: " + imp.GetErrorString();
         return false;
     }
-    std::map<std::array<float, 3>, int> weld;
+    walk_state ws;
     // Normals are kept only when every mesh has them; one mesh without
     // empties the list, and then all are computed.
     bool allnormals = true;
     for (unsigned i = 0; i < sc->mNumMeshes; ++i) allnormals = allnormals && sc->mMeshes[i]->HasNormals();
-    walk(sc, sc->mRootNode, aiMatrix4x4(), m, weld);
+    walk(sc, sc->mRootNode, aiMatrix4x4(), m, ws);
     if (!allnormals || m.normals.size() != m.triangles.size() * 3) m.normals.clear();
+    if (!ws.any_uv) m.uvs.clear();
+    if (!ws.any_colours) m.colours.clear();
     if (m.triangles.empty()) {
         if (err) *err = path + ": the model holds no triangles";
         return false;
@@ -127,6 +162,8 @@ bool read_model(const std::string &path, model_mesh &m, std::string *err) {
         model_material mm;
         aiString name;
         if (mat->Get(AI_MATKEY_NAME, name) == AI_SUCCESS) mm.name = name.C_Str();
+        mm.uv = i < ws.uv.size() && ws.uv[i];
+        mm.colours = i < ws.colours.size() && ws.colours[i];
         aiColor4D c;
         if (aiGetMaterialColor(mat, AI_MATKEY_BASE_COLOR, &c) == AI_SUCCESS ||
             aiGetMaterialColor(mat, AI_MATKEY_COLOR_DIFFUSE, &c) == AI_SUCCESS)
@@ -146,9 +183,22 @@ bool read_model(const std::string &path, model_mesh &m, std::string *err) {
                 mm.texture = tex.C_Str();
             }
         }
+        // The library's stand-ins where a file has no material: its named
+        // default, or an unnamed plain white one (glTF, PLY).
+        mm.from_file = mm.name != AI_DEFAULT_MATERIAL_NAME &&
+                       !(mm.name.empty() && mm.texture.empty() && mm.red == 255 && mm.green == 255 && mm.blue == 255);
         m.materials.push_back(mm);
     }
-    if (m.materials.empty()) m.materials.emplace_back();
+    if (m.materials.empty()) {
+        m.materials.emplace_back();
+        m.materials.back().from_file = false;
+    }
+    // Triangles naming a material the file does not have get the first one.
+    for (int &k : m.material)
+        if (k < 0 || static_cast<size_t>(k) >= m.materials.size()) k = 0;
+    m.format = ext.substr(1);
+    for (char &c : m.format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    stated_axes(sc, m);
     return true;
 }
 
@@ -307,32 +357,134 @@ void cut(const model_mesh &m, std::vector<int> tris, std::vector<vec> cn, const 
 
 std::vector<geometry_desc> make_geometries(const model_mesh &m, int material, const geometry_options &o) {
     std::vector<int> tris;
-    for (size_t i = 0; i < m.triangles.size(); ++i) {
-        if (material >= 0 && m.material[i] != material) continue;
-        const auto &t = m.triangles[i];
-        // Triangles with two corners at one place have no face and are
-        // never drawn.
-        if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) continue;
-        tris.push_back(static_cast<int>(i));
+    for (size_t i = 0; i < m.triangles.size(); ++i)
+        if (material < 0 || m.material[i] == material) tris.push_back(static_cast<int>(i));
+    return make_geometries(m, std::vector<std::vector<int>>{tris}, o)[0];
+}
+
+std::vector<std::vector<geometry_desc>> make_geometries(const model_mesh &m, const std::vector<std::vector<int>> &sets,
+                                                        const geometry_options &o) {
+    // Triangles with two corners at one place have no face and are never
+    // drawn.
+    std::vector<int> all;
+    std::vector<size_t> first(sets.size() + 1, 0);
+    for (size_t s = 0; s < sets.size(); ++s) {
+        for (int i : sets[s]) {
+            const auto &t = m.triangles[static_cast<size_t>(i)];
+            if (t[0] != t[1] && t[1] != t[2] && t[0] != t[2]) all.push_back(i);
+        }
+        first[s + 1] = all.size();
     }
-    std::vector<geometry_desc> out;
-    if (tris.empty()) return out;
     std::vector<vec> cn;
     if (!o.faceted) {
         if (o.file_normals && m.normals.size() == m.triangles.size() * 3) {
-            for (int t : tris)
+            for (int t : all)
                 for (int c = 0; c < 3; ++c) {
                     const auto &n = m.normals[size_t(t) * 3 + c];
                     cn.push_back({n[0], n[1], n[2]});
                 }
-        } else {
-            cn = smooth_normals(m, tris, o.crease_deg);
+        } else if (!all.empty()) {
+            cn = smooth_normals(m, all, o.crease_deg);
         }
     }
-    cut(m, std::move(tris), std::move(cn), o, out);
+    std::vector<std::vector<geometry_desc>> out(sets.size());
+    for (size_t s = 0; s < sets.size(); ++s) {
+        if (first[s] == first[s + 1]) continue;
+        std::vector<int> tris(all.begin() + long(first[s]), all.begin() + long(first[s + 1]));
+        std::vector<vec> part;
+        if (!cn.empty()) part.assign(cn.begin() + long(first[s] * 3), cn.begin() + long(first[s + 1] * 3));
+        cut(m, std::move(tris), std::move(part), o, out[s]);
+    }
     return out;
 }
 
+std::string model_axes::up_name() const { return std::string(up_sign < 0 ? "-" : "+") + "xyz"[up]; }
+
+namespace {
+
+// "x", "+y", "-z", ... as an axis number and a sign.
+bool parse_axis(const std::string &s, int &axis, int &sign) {
+    std::string t = s;
+    sign = 1;
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+        sign = t[0] == '-' ? -1 : 1;
+        t.erase(0, 1);
+    }
+    if (t.size() != 1) return false;
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(t[0])));
+    if (c < 'x' || c > 'z') return false;
+    axis = c - 'x';
+    return true;
+}
+
+vec unit_axis(int axis, int sign) {
+    vec v = {0, 0, 0};
+    v[static_cast<size_t>(axis)] = sign;
+    return v;
+}
+
+vec cross(const vec &a, const vec &b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+// Applies the rotation whose rows are r[0..2] (new x, y, z) to the
+// positions and normals.
+void rotate(model_mesh &m, const std::array<vec, 3> &r) {
+    auto turn = [&](std::array<float, 3> &p) {
+        const vec q = {p[0], p[1], p[2]};
+        for (int a = 0; a < 3; ++a) p[a] = static_cast<float>(dot(r[a], q));
+    };
+    for (auto &p : m.positions) turn(p);
+    for (auto &n : m.normals) turn(n);
+}
+
+}  // namespace
+
+bool model_up(const model_mesh &m, const std::string &choice, model_axes &out, std::string *err) {
+    out = model_axes{};
+    const std::string &f = m.format;
+    const bool gltf = f == "gltf" || f == "glb";
+    if (!choice.empty()) {
+        if (!parse_axis(choice, out.up, out.up_sign)) {
+            if (err) *err = "up axis '" + choice + "' is not one of x, y, z, -x, -y, -z";
+            return false;
+        }
+        out.source = "as given";
+    } else if (m.up_axis >= 0) {
+        out.up = m.up_axis, out.up_sign = m.up_sign;
+        out.source = "as the file states";
+    } else if (f == "stl" || f == "3mf" || f == "amf") {
+        out.up = 2;
+        out.source = "as ." + f + " files are made";
+    } else if (gltf) {
+        out.up = 1;
+        out.source = "glTF's definition";
+    } else if (f == "dae" || f == "3ds") {
+        out.up = 1;
+        out.source = "as the import library turns ." + f + " files";
+    } else {
+        out.up = 1;
+        out.source = f.empty() ? "by custom" : "as ." + f + " files are made";
+    }
+    // glTF assets face +z.
+    if (m.front_axis >= 0) out.front = m.front_axis, out.front_sign = m.front_sign;
+    else if (gltf) out.front = 2, out.front_sign = 1;
+    if (out.front == out.up) out.front = -1;
+    return true;
+}
+
+void stand_upright(model_mesh &m, const model_axes &a) {
+    const vec up = unit_axis(a.up, a.up_sign);
+    // Without a known front: what glTF would call the front for a y-up or
+    // x-up model, and no turn at all for a z-up one.
+    const vec front = a.front >= 0 ? unit_axis(a.front, a.front_sign) : a.up == 2 ? vec{0, -up[2], 0} : vec{0, 0, 1};
+    const vec y = {-front[0], -front[1], -front[2]};
+    rotate(m, {cross(y, up), y, up});
+    if (a.front >= 0) return;
+    // The longest horizontal side toward the camera, which looks along +y.
+    const std::array<float, 6> b = model_box(m);
+    if (b[4] - b[1] > b[3] - b[0]) rotate(m, {vec{0, -1, 0}, vec{1, 0, 0}, vec{0, 0, 1}});
+}
 
 // ---------------------------------------------------------------------------
 // Import in a child process
@@ -405,13 +557,18 @@ std::vector<uint8_t> pack_model(const model_mesh &m) {
     p.vec(m.triangles);
     p.vec(m.material);
     p.vec(m.normals);
+    p.vec(m.uvs);
+    p.vec(m.colours);
     p.pod(static_cast<uint64_t>(m.materials.size()));
     for (const model_material &mm : m.materials) {
         p.str(mm.name);
         p.pod(mm.red), p.pod(mm.green), p.pod(mm.blue), p.pod(mm.opacity);
         p.str(mm.texture);
         p.vec(mm.embedded);
+        p.pod(static_cast<uint8_t>(mm.from_file | mm.uv << 1 | mm.colours << 2));
     }
+    p.str(m.format);
+    for (int v : {m.up_axis, m.up_sign, m.front_axis, m.front_sign}) p.pod(static_cast<int32_t>(v));
     return std::move(p.b);
 }
 
@@ -422,6 +579,8 @@ bool unpack_model(const std::vector<uint8_t> &b, model_mesh &m) {
     u.vec(m.triangles);
     u.vec(m.material);
     u.vec(m.normals);
+    u.vec(m.uvs);
+    u.vec(m.colours);
     uint64_t n = 0;
     u.pod(n);
     // Every material takes at least its three counts.
@@ -432,12 +591,24 @@ bool unpack_model(const std::vector<uint8_t> &b, model_mesh &m) {
         u.pod(mm.red), u.pod(mm.green), u.pod(mm.blue), u.pod(mm.opacity);
         u.str(mm.texture);
         u.vec(mm.embedded);
+        uint8_t flags = 0;
+        u.pod(flags);
+        mm.from_file = flags & 1, mm.uv = flags & 2, mm.colours = flags & 4;
     }
+    u.str(m.format);
+    int32_t axes[4] = {};
+    for (int32_t &v : axes) u.pod(v);
+    m.up_axis = axes[0], m.up_sign = axes[1], m.front_axis = axes[2], m.front_sign = axes[3];
     if (!u.ok || u.at != b.size()) return false;
     // What the callers rely on: triangles over the model's own points, one
-    // material number per triangle, three normals per triangle or none.
+    // material of the model per triangle, three normals, texture
+    // coordinates and colours per triangle or none, axes that are axes.
     if (m.material.size() != m.triangles.size()) return false;
-    if (!m.normals.empty() && m.normals.size() != m.triangles.size() * 3) return false;
+    for (int k : m.material)
+        if (k < 0 || static_cast<size_t>(k) >= m.materials.size()) return false;
+    for (size_t count : {m.normals.size(), m.uvs.size(), m.colours.size()})
+        if (count != 0 && count != m.triangles.size() * 3) return false;
+    if (m.up_axis < -1 || m.up_axis > 2 || m.front_axis < -1 || m.front_axis > 2) return false;
     for (const auto &t : m.triangles)
         for (int p : t)
             if (p < 0 || static_cast<size_t>(p) >= m.positions.size()) return false;

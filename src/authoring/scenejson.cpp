@@ -12,6 +12,7 @@
 #include <stb_image.h>
 
 #include "authoring/ddh.h"
+#include "authoring/modelparts.h"
 #include "authoring/primitives.h"
 #include "scene/ftoi.h"
 
@@ -66,12 +67,14 @@ struct tablemaker {
     }
 };
 
-void add_light_and_settings(scene_desc &s, const std::string &title) {
-    s.add(light_desc{0.8f, 0.6f});
+// The plain background every built scene starts with: a slate blue that
+// sets off warm and light models, one of the palette's own colours, so it
+// shows without dither.
+scene_settings_desc default_settings(const std::string &title) {
     scene_settings_desc set;
     set.title = title.substr(0, 253);
-    set.red = 16, set.green = 20, set.blue = 32;
-    s.add(set);
+    set.red = 51, set.green = 51, set.blue = 102;
+    return set;
 }
 
 void count(built_scene &b) {
@@ -83,28 +86,6 @@ void count(built_scene &b) {
         b.triangles += static_cast<long>(o.geometry.triangles.size());
         for (const auto &t : o.geometry.ddh) b.table_entries += static_cast<long>(t.size());
     }
-}
-
-// The material of a model material: its colour, transparency and texture.
-bool model_material_desc(const model_material &mm, const std::string &base, int no, built_scene &b,
-                         const std::string &mapname, material_desc &m, std::string *err) {
-    m.name = mm.name.substr(0, 31);
-    m.texture_no = no;
-    m.red = mm.red, m.green = mm.green, m.blue = mm.blue;
-    m.ambient = 1, m.diffuse = 0, m.brilliance = 0.25f;
-    if (mm.opacity < 1) {
-        m.trans = 1 - mm.opacity;
-        m.trans_th = 1 - mm.opacity;
-    }
-    if (mm.texture.empty()) return true;
-    rgbimage img;
-    const bool ok = mm.embedded.empty() ? read_picture(resolve(base, mm.texture), img, err)
-                                        : read_picture(mm.embedded, mm.texture, img, err);
-    if (!ok) return false;
-    b.maps.emplace_back(mapname, std::move(img));
-    m.map_no = static_cast<int>(b.maps.size());
-    m.map_type = 1;
-    return true;
 }
 
 }  // namespace
@@ -173,80 +154,187 @@ bool fit_mapping(material_desc &m, const std::string &kind, const std::array<flo
     return true;
 }
 
-camera_desc framing_camera(const std::array<float, 6> &box, float foc_len) {
-    const double cx = (box[0] + box[3]) * 0.5, cy = (box[1] + box[4]) * 0.5, cz = (box[2] + box[5]) * 0.5;
-    const double ex = box[3] - box[0], ey = box[4] - box[1], ez = box[5] - box[2];
-    double r = 0.5 * std::sqrt(ex * ex + ey * ey + ez * ez);
-    if (!(r > 0)) r = 1;
-    // The picture's height shows half-angle atan(1 / (1.5 f)) each way; the
-    // bounding sphere fits when the camera is r / sin(that) away.
-    const double half = std::atan(1.0 / (1.5 * foc_len));
-    const double dist = 1.1 * r / std::sin(half);
-    const double up = 20 * 3.14159265358979 / 180;
-    camera_desc c;
-    c.name = "camera";
-    c.targx = static_cast<float>(cx), c.targy = static_cast<float>(cy), c.targz = static_cast<float>(cz);
-    c.x = static_cast<float>(cx);
-    c.y = static_cast<float>(cy - dist * std::cos(up));
-    c.z = static_cast<float>(cz + dist * std::sin(up));
-    c.foc_len = foc_len;
-    c.CamRotRate = 0.5f;
-    c.CamFHeight = c.z;
-    return c;
+namespace {
+
+// The share of the picture's height, and of a 4:3 picture's width, that
+// the points fill seen from `dist` away at azimuth `az` and elevation `el`,
+// with a half-angle of view whose tangent is `tanhalf`.
+std::array<double, 2> fills(const std::vector<std::array<double, 3>> &q, double az, double el, double dist,
+                            double tanhalf) {
+    const double d[3] = {std::cos(el) * std::cos(az), std::cos(el) * std::sin(az), std::sin(el)};
+    const double r[3] = {-std::sin(az), std::cos(az), 0};
+    const double u[3] = {-std::sin(el) * std::cos(az), -std::sin(el) * std::sin(az), std::cos(el)};
+    double xlo = 1e300, xhi = -1e300, ylo = 1e300, yhi = -1e300;
+    for (const auto &p : q) {
+        const double z = dist - (p[0] * d[0] + p[1] * d[1] + p[2] * d[2]);
+        const double x = (p[0] * r[0] + p[1] * r[1]) / z, y = (p[0] * u[0] + p[1] * u[1] + p[2] * u[2]) / z;
+        xlo = std::min(xlo, x), xhi = std::max(xhi, x), ylo = std::min(ylo, y), yhi = std::max(yhi, y);
+    }
+    return {(yhi - ylo) / (2 * tanhalf), (xhi - xlo) / (2 * tanhalf * 4 / 3)};
 }
+
+// The smallest distance beyond `lo` at which `over(dist)` is at most 1;
+// `over` falls as the distance grows.
+template <class F>
+double distance_for(double lo, F over) {
+    double hi = lo * 2;
+    for (int i = 0; i < 60 && over(hi) > 1; ++i) hi *= 2;
+    if (over(lo) <= 1) return lo;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (lo + hi) / 2;
+        (over(mid) > 1 ? lo : hi) = mid;
+    }
+    return hi;
+}
+
+}  // namespace
+
+camera_desc framing_camera(const std::vector<std::array<float, 3>> &points, const framing &f) {
+    std::array<float, 6> box = {0, 0, 0, 0, 0, 0};
+    if (!points.empty()) {
+        box = {points[0][0], points[0][1], points[0][2], points[0][0], points[0][1], points[0][2]};
+        for (const auto &p : points)
+            for (int a = 0; a < 3; ++a) box[a] = std::min(box[a], p[a]), box[a + 3] = std::max(box[a + 3], p[a]);
+    }
+    const double c[3] = {(box[0] + box[3]) * 0.5, (box[1] + box[4]) * 0.5, (box[2] + box[5]) * 0.5};
+    // The points about the target: a few thousand of them, with those at
+    // the box's faces, are enough to measure how much of the picture they
+    // fill.
+    std::vector<std::array<double, 3>> q;
+    const size_t step = std::max<size_t>(1, points.size() / 4096);
+    double radius = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const auto &p = points[i];
+        bool edge = false;
+        for (int a = 0; a < 3; ++a) edge = edge || p[a] == box[a] || p[a] == box[a + 3];
+        if (i % step != 0 && !edge) continue;
+        q.push_back({p[0] - c[0], p[1] - c[1], p[2] - c[2]});
+        radius = std::max(radius, std::sqrt(q.back()[0] * q.back()[0] + q.back()[1] * q.back()[1] +
+                                            q.back()[2] * q.back()[2]));
+    }
+    if (!(radius > 0)) radius = 1, q = {{-1, -1, -1}, {1, 1, 1}};
+    const double tanhalf = 1.0 / (1.5 * f.foc_len);
+    const double near = radius * 1.001;
+    // The share asked for in the first picture; no more than nine tenths of
+    // the height and all but the edges of the width all the way round.
+    double dist = distance_for(near, [&](double d) {
+        return fills(q, f.azimuth, f.elevation, d, tanhalf)[0] / f.fill;
+    });
+    dist = std::max(dist, distance_for(near, [&](double d) {
+        double worst = 0;
+        for (int k = 0; k < 24; ++k) {
+            const std::array<double, 2> v = fills(q, f.azimuth + k * 3.14159265358979 / 12, f.elevation, d, tanhalf);
+            worst = std::max({worst, v[0] / 0.9, v[1] / 0.95});
+        }
+        return worst;
+    }));
+    camera_desc cam;
+    cam.name = "camera";
+    cam.targx = static_cast<float>(c[0]), cam.targy = static_cast<float>(c[1]), cam.targz = static_cast<float>(c[2]);
+    cam.x = static_cast<float>(c[0] + dist * std::cos(f.elevation) * std::cos(f.azimuth));
+    cam.y = static_cast<float>(c[1] + dist * std::cos(f.elevation) * std::sin(f.azimuth));
+    cam.z = static_cast<float>(c[2] + dist * std::sin(f.elevation));
+    cam.foc_len = f.foc_len;
+    cam.CamRotRate = 0.5f;
+    cam.CamFHeight = cam.z;
+    return cam;
+}
+
+camera_desc framing_camera(const std::array<float, 6> &box, float foc_len) {
+    std::vector<std::array<float, 3>> corners;
+    for (int k = 0; k < 8; ++k) corners.push_back({box[k & 1 ? 3 : 0], box[k & 2 ? 4 : 1], box[k & 4 ? 5 : 2]});
+    framing f;
+    f.foc_len = foc_len;
+    return framing_camera(corners, f);
+}
+
+light_desc framing_light(const camera_desc &c) {
+    // From 50 degrees round from the camera toward its left, 46 degrees up.
+    const double az = std::atan2(double(c.y) - c.targy, double(c.x) - c.targx);
+    return light_desc{0.8f, static_cast<float>(az - 0.87)};
+}
+
+namespace {
+
+// A floor under a model standing at the origin: a square grid two and a
+// half times its footprint with a soft checkerboard, material number `no`.
+void add_floor(const std::array<float, 6> &box, int no, const std::string &stem, built_scene &out,
+               std::vector<geometry_desc> &geoms) {
+    const float size = 2.5f * std::max({box[3] - box[0], box[4] - box[1], 0.5f * (box[5] - box[2])});
+    const uint8_t a[3] = {150, 150, 160}, b[3] = {110, 110, 124};
+    out.maps.emplace_back(stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp", make_checker(256, 256, 8, a, b));
+    material_desc m;
+    m.name = "floor";
+    m.texture_no = no;
+    m.map_no = static_cast<int>(out.maps.size());
+    m.ambient = 1, m.diffuse = 0, m.brilliance = 0.05f;
+    geometry_desc g = make_grid(0, no, (box[0] + box[3]) / 2, (box[1] + box[4]) / 2, box[2], size, 8, false);
+    fit_mapping(m, "planar-z", geometry_box(g));
+    out.scene.add(m);
+    geoms.push_back(std::move(g));
+}
+
+}  // namespace
 
 bool build_model_scene(const std::string &model, const build_options &o, built_scene &out, std::string *err) {
     out = built_scene{};
     model_mesh m;
-    if (!load_model(model, m, err, o.import_seconds)) return false;
-    const std::string base = folder_of(model), stem = stem_of(model);
-    scene_desc &s = out.scene;
-    s.header_text = "vtl build";
-    std::vector<geometry_desc> parts;
-    std::vector<int> used;
-    const std::array<float, 6> box = model_box(m);
-    for (size_t k = 0; k < m.materials.size(); ++k) {
-        std::vector<geometry_desc> part = make_geometries(m, static_cast<int>(k), o.geo);
-        if (part.empty()) continue;
-        material_desc mat;
-        const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
-        if (!model_material_desc(m.materials[k], base, static_cast<int>(used.size()) + 1, out, mapname, mat, err))
-            return false;
-        if (mat.map_type && !fit_mapping(mat, o.mapping, box)) {
-            if (err) *err = "unknown mapping '" + o.mapping + "'";
-            return false;
-        }
-        mat.x_freq = mat.y_freq = 1;
-        if (mat.map_type) mat.map_no = static_cast<int>(out.maps.size());
-        s.add(mat);
-        used.push_back(static_cast<int>(k));
-        for (geometry_desc &g : part) {
-            g.texture = mat.texture_no;
-            parts.push_back(std::move(g));
-        }
-    }
-    if (parts.empty()) {
+    std::string note;
+    if (!load_upright(model, o.up, o.import_seconds, m, note, err)) return false;
+    out.notes.push_back(note);
+    // Standing on the floor at the origin.
+    const std::array<float, 6> b0 = model_box(m);
+    place_model(m, 1, {-(b0[0] + b0[3]) / 2, -(b0[1] + b0[4]) / 2, -b0[2]});
+    const std::string stem = stem_of(model);
+    model_parts parts;
+    if (!make_model_parts(m, folder_of(model), stem, o, out, parts, err)) return false;
+    if (parts.geometries.empty()) {
         if (err) *err = model + ": the model holds no drawable triangles";
         return false;
     }
+    out.notes.insert(out.notes.end(), parts.notes.begin(), parts.notes.end());
+    scene_desc &s = out.scene;
+    s.header_text = "vtl build";
+    std::vector<geometry_desc> geoms = std::move(parts.geometries);
+    // Materials numbered in order; a texture without coordinates is fitted
+    // over the geometries that use it.
+    for (size_t i = 0; i < parts.materials.size(); ++i) {
+        material_desc &md = parts.materials[i];
+        md.texture_no = static_cast<int>(i) + 1;
+        if (!parts.fit[i].empty()) {
+            std::array<float, 6> box = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+            for (const geometry_desc &g : geoms)
+                if (g.texture == static_cast<int>(i)) box = union_box(box, geometry_box(g));
+            if (!fit_mapping(md, parts.fit[i], box)) {
+                if (err) *err = "unknown mapping '" + parts.fit[i] + "'";
+                return false;
+            }
+        }
+        s.add(md);
+    }
+    for (geometry_desc &g : geoms) g.texture += 1;
+    const std::array<float, 6> box = model_box(m);
+    if (o.floor) add_floor(box, static_cast<int>(parts.materials.size()) + 1, stem, out, geoms);
     for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
     tablemaker tm{o};
-    for (const geometry_desc &g : parts) tm.total += static_cast<long>(g.triangles.size());
+    for (const geometry_desc &g : geoms) tm.total += static_cast<long>(g.triangles.size());
     instance_desc in;
     in.name = stem.substr(0, 31);
     in.inst_no = 1;
     in.rend_mode = 10;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        geometry_desc &g = parts[i];
+    for (size_t i = 0; i < geoms.size(); ++i) {
+        geometry_desc &g = geoms[i];
         g.geom_no = static_cast<int>(i) + 1;
-        g.name = (stem + (parts.size() > 1 ? " " + std::to_string(i + 1) : std::string())).substr(0, 31);
+        g.name = (stem + (geoms.size() > 1 ? " " + std::to_string(i + 1) : std::string())).substr(0, 31);
         tm.run(g);
         in.geoms.push_back(g.geom_no);
         s.add(g);
     }
     s.add(in);
-    s.add(framing_camera(box));
-    add_light_and_settings(s, stem);
+    const camera_desc cam = framing_camera(m.positions);
+    s.add(cam);
+    s.add(framing_light(cam));
+    s.add(default_settings(stem));
     count(out);
     return true;
 }
@@ -366,6 +454,264 @@ void projection_fields(material_desc &m, const json &j) {
     f("izro", m.izro), f("xrot", m.xrot), f("zrot", m.zrot);
 }
 
+// What a scene description builds up while it is read, phase by phase.
+struct json_build {
+    const json &doc;
+    reader &top;
+    const build_options &o;
+    built_scene &out;
+    std::string base, stem;
+    std::vector<pending_material> mats;   // materials by index, in the order given
+    std::map<std::string, int> byname;
+    std::vector<geometry_desc> geoms;      // material field: index into mats for now
+    std::array<float, 6> all = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+
+    json_build(const json &d, reader &t, const build_options &opt, built_scene &b, const std::string &path)
+        : doc(d), top(t), o(opt), out(b), base(folder_of(path)), stem(stem_of(path)) {}
+    int material_of(const std::string &name, const std::string &where) const {
+        auto it = byname.find(name);
+        if (it == byname.end()) throw std::runtime_error(where + ": no material '" + name + "'");
+        return it->second;
+    }
+};
+
+// Materials by name, in the order given.
+void read_materials(json_build &jb) {
+    if (!jb.top.has("materials")) return;
+    const json &ms = jb.doc.at("materials");
+    if (!ms.is_array()) throw std::runtime_error("materials must be a list");
+    for (size_t i = 0; i < ms.size(); ++i) {
+        pending_material p;
+        const std::string where = "materials[" + std::to_string(i) + "]";
+        p.m = read_material(ms[i], where, jb.base, jb.out, jb.stem, p.fit);
+        p.fields = ms[i];
+        if (p.m.name.empty()) p.m.name = "material " + std::to_string(i + 1);
+        if (jb.byname.count(p.m.name)) throw std::runtime_error(where + ": a second material '" + p.m.name + "'");
+        p.m.texture_no = static_cast<int>(i) + 1;
+        jb.byname[p.m.name] = static_cast<int>(i);
+        jb.mats.push_back(std::move(p));
+    }
+}
+
+// A model object: its geometries with the named material, or with its own
+// materials added to the list.
+void read_model_object(json_build &jb, reader &r, const json &obj, const std::string &where,
+                       const geometry_options &go, const std::string &matname, std::vector<geometry_desc> &part,
+                       std::vector<int> &partmat) {
+    model_mesh m;
+    std::string e, note;
+    const std::string file = obj.at("model").get<std::string>();
+    std::string up = jb.o.up;
+    r.get("up", up);
+    model_axes axes;
+    if (!up.empty() && !model_up(m, up, axes, &e)) throw std::runtime_error(where + ": " + e);
+    if (!load_upright(resolve(jb.base, file), up, jb.o.import_seconds, m, note, &e)) throw std::runtime_error(e);
+    jb.out.notes.push_back(file + ": " + note);
+    float scale = 1, ox = 0, oy = 0, oz = 0;
+    r.get("scale", scale);
+    r.vec3("position", ox, oy, oz);
+    place_model(m, scale, {ox, oy, oz});
+    if (!matname.empty()) {
+        const int mi = jb.material_of(matname, where);
+        for (geometry_desc &g : make_geometries(m, -1, go)) part.push_back(std::move(g)), partmat.push_back(mi);
+        return;
+    }
+    // The model's own materials, added to the list.
+    build_options o = jb.o;
+    o.geo = go;
+    model_parts parts;
+    if (!make_model_parts(m, resolve(jb.base, folder_of(file)), jb.stem, o, jb.out, parts, &e))
+        throw std::runtime_error(e);
+    jb.out.notes.insert(jb.out.notes.end(), parts.notes.begin(), parts.notes.end());
+    const int first = static_cast<int>(jb.mats.size());
+    for (size_t k = 0; k < parts.materials.size(); ++k) {
+        pending_material p;
+        p.m = parts.materials[k];
+        p.m.texture_no = static_cast<int>(jb.mats.size()) + 1;
+        p.fit = parts.fit[k];
+        if (!p.fit.empty()) p.m.map_type = 0;
+        if (p.m.name.empty() || jb.byname.count(p.m.name))
+            p.m.name = "model material " + std::to_string(jb.mats.size() + 1);
+        jb.byname[p.m.name] = static_cast<int>(jb.mats.size());
+        jb.mats.push_back(std::move(p));
+    }
+    for (geometry_desc &g : parts.geometries) {
+        partmat.push_back(first + g.texture);
+        part.push_back(std::move(g));
+    }
+}
+
+// A primitive shape object.
+geometry_desc read_primitive(reader &r, const json &obj, const std::string &where, const geometry_options &go) {
+    const std::string kind = obj.at("primitive").get<std::string>();
+    // "center" is the older name of "position".
+    float cx = 0, cy = 0, cz = 0;
+    if (obj.contains("position") && obj.contains("center"))
+        throw std::runtime_error(where + ": position and center name the same thing: give one");
+    r.vec3("position", cx, cy, cz);
+    r.vec3("center", cx, cy, cz);
+    geometry_desc g;
+    if (kind == "box") {
+        float hx = 1, hy = 1, hz = 1;
+        r.vec3("half", hx, hy, hz);
+        g = make_box(0, 0, cx, cy, cz, hx, hy, hz);
+    } else if (kind == "sphere") {
+        float rad = 1;
+        int rings = 16, segs = 24;
+        r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
+        g = make_sphere(0, 0, cx, cy, cz, rad, rings, segs);
+    } else if (kind == "torus") {
+        float R = 2, rad = 0.5f, tilt = 0;
+        int rings = 36, segs = 12;
+        r.get("ring_radius", R), r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
+        r.get("tilt", tilt);
+        g = make_torus(0, 0, cx, cy, cz, R, rad, rings, segs, tilt);
+    } else if (kind == "cylinder") {
+        float rad = 1, height = 2;
+        int segs = 24;
+        r.get("radius", rad), r.get("height", height), r.get("segments", segs);
+        g = make_cylinder(0, 0, cx, cy, cz, cz + height, rad, segs, go.faceted);
+    } else if (kind == "grid") {
+        float size = 10;
+        int cells = 8;
+        r.get("size", size), r.get("cells", cells);
+        g = make_grid(0, 0, cx, cy, cz, size, cells, go.faceted);
+    } else {
+        throw std::runtime_error(where + ": unknown primitive '" + kind + "'");
+    }
+    if (go.faceted && !g.faceted) facet(g);
+    return g;
+}
+
+// Objects: models and shapes, as geometries with their material's index.
+void read_objects(json_build &jb) {
+    if (!jb.top.has("objects") || !jb.doc.at("objects").is_array() || jb.doc.at("objects").empty())
+        throw std::runtime_error("the description lists no objects");
+    const json &objs = jb.doc.at("objects");
+    for (size_t i = 0; i < objs.size(); ++i) {
+        const std::string where = "objects[" + std::to_string(i) + "]";
+        reader r = open(objs[i], where);
+        geometry_options go = jb.o.geo;
+        r.get("faceted", go.faceted);
+        r.get("crease", go.crease_deg);
+        r.get("file_normals", go.file_normals);
+        int rend_mode = 0;
+        r.get("rend_mode", rend_mode);
+        std::string matname;
+        r.get("material", matname);
+        std::vector<geometry_desc> part;
+        std::vector<int> partmat;
+        if (r.has("model")) {
+            read_model_object(jb, r, objs[i], where, go, matname, part, partmat);
+        } else if (r.has("primitive")) {
+            geometry_desc g = read_primitive(r, objs[i], where, go);
+            if (matname.empty()) throw std::runtime_error(where + ": a primitive needs a material");
+            part.push_back(std::move(g));
+            partmat.push_back(jb.material_of(matname, where));
+        } else {
+            throw std::runtime_error(where + ": needs a model or a primitive");
+        }
+        r.done();
+        for (size_t k = 0; k < part.size(); ++k) {
+            geometry_desc &g = part[k];
+            g.rend_mode = rend_mode;
+            g.texture = partmat[k];   // index for now
+            const std::array<float, 6> gb = geometry_box(g);
+            jb.mats[partmat[k]].box = union_box(jb.mats[partmat[k]].box, gb);
+            jb.all = union_box(jb.all, gb);
+            jb.geoms.push_back(std::move(g));
+        }
+    }
+}
+
+// Materials, fitted to the geometries that use them; then maps.
+void add_materials_and_maps(json_build &jb) {
+    scene_desc &s = jb.out.scene;
+    for (pending_material &p : jb.mats) {
+        if (!p.fit.empty() && p.box[0] <= p.box[3]) {
+            if (!fit_mapping(p.m, p.fit, p.box)) throw std::runtime_error("unknown map_type '" + p.fit + "'");
+            if (p.fields.is_object()) projection_fields(p.m, p.fields);
+        } else if (p.fields.is_object()) {
+            projection_fields(p.m, p.fields);
+        }
+        s.add(p.m);
+    }
+    for (size_t i = 0; i < jb.out.maps.size(); ++i) s.add(map_desc{jb.out.maps[i].first, static_cast<int>(i) + 1});
+}
+
+// The geometries with their depth tables, and the one instance that draws
+// them all.
+void add_geometries(json_build &jb, int inst_rend_mode) {
+    scene_desc &s = jb.out.scene;
+    tablemaker tm{jb.o};
+    for (const geometry_desc &g : jb.geoms) tm.total += static_cast<long>(g.triangles.size());
+    instance_desc in;
+    in.name = jb.stem.substr(0, 31);
+    in.inst_no = 1;
+    in.rend_mode = inst_rend_mode;
+    for (size_t i = 0; i < jb.geoms.size(); ++i) {
+        geometry_desc &g = jb.geoms[i];
+        g.geom_no = static_cast<int>(i) + 1;
+        g.texture = jb.mats[g.texture].m.texture_no;
+        g.name = (jb.stem + " " + std::to_string(i + 1)).substr(0, 31);
+        tm.run(g);
+        in.geoms.push_back(g.geom_no);
+        s.add(g);
+    }
+    s.add(in);
+}
+
+camera_desc read_camera(json_build &jb) {
+    camera_desc cam = framing_camera(jb.all);
+    if (!jb.top.has("camera")) return cam;
+    reader r = open(jb.doc.at("camera"), "camera");
+    r.get("name", cam.name);
+    r.get("cam_no", cam.cam_no);
+    r.vec3("position", cam.x, cam.y, cam.z);
+    r.vec3("target", cam.targx, cam.targy, cam.targz);
+    for (auto [k, v] : {std::pair<const char *, float *>{"x", &cam.x}, {"y", &cam.y}, {"z", &cam.z},
+                        {"targx", &cam.targx}, {"targy", &cam.targy}, {"targz", &cam.targz},
+                        {"foc_len", &cam.foc_len}, {"CamRotRate", &cam.CamRotRate},
+                        {"CamPanRate", &cam.CamPanRate}, {"CamZoomRate", &cam.CamZoomRate},
+                        {"CamFHeight", &cam.CamFHeight}})
+        r.get(k, *v);
+    bool walk = false;
+    if (r.has("walk")) walk = jb.doc.at("camera").at("walk").get<bool>(), cam.mode = walk ? 1 : 0;
+    r.get("mode", cam.mode);
+    if (cam.mode < 0 || cam.mode > 255) throw std::runtime_error("camera: mode must be 0..255");
+    r.done();
+    return cam;
+}
+
+light_desc read_light(json_build &jb, const camera_desc &cam) {
+    light_desc light = framing_light(cam);
+    if (!jb.top.has("light")) return light;
+    reader r = open(jb.doc.at("light"), "light");
+    r.get("ltal", light.ltal);
+    r.get("ltaz", light.ltaz);
+    r.rgb("color", light.red, light.green, light.blue);
+    r.get("mode", light.mode);
+    r.done();
+    return light;
+}
+
+scene_settings_desc read_settings(json_build &jb) {
+    scene_settings_desc set = default_settings(jb.stem);
+    if (!jb.top.has("scene")) return set;
+    reader r = open(jb.doc.at("scene"), "scene");
+    r.get("title", set.title);
+    r.get("rend_mode", set.rend_mode);
+    r.get("no_frames", set.no_frames);
+    r.get("mode", set.mode);
+    r.get("fog_dist", set.fog_dist);
+    r.rgb("fog_color", set.fog_red, set.fog_green, set.fog_blue);
+    r.get("background_type", set.background_type);
+    r.rgb("color", set.red, set.green, set.blue);
+    r.get("map_name", set.map_name);
+    r.done();
+    return set;
+}
+
 }  // namespace
 
 bool build_json_scene(const std::string &json_path, const build_options &o, built_scene &out, std::string *err) {
@@ -375,221 +721,24 @@ bool build_json_scene(const std::string &json_path, const build_options &o, buil
         if (err) *err = json_path + ": cannot open";
         return false;
     }
-    const std::string base = folder_of(json_path), stem = stem_of(json_path);
     try {
         const json doc = json::parse(f);
         reader top = open(doc, json_path);
+        json_build jb(doc, top, o, out, json_path);
         scene_desc &s = out.scene;
         s.header_text = "vtl build";
         top.get("header_text", s.header_text);
         top.get("version_no", s.version_no);
-
-        // Materials by name, in the order given.
-        std::vector<pending_material> mats;
-        std::map<std::string, int> byname;
-        if (top.has("materials")) {
-            const json &ms = doc.at("materials");
-            if (!ms.is_array()) throw std::runtime_error("materials must be a list");
-            for (size_t i = 0; i < ms.size(); ++i) {
-                pending_material p;
-                const std::string where = "materials[" + std::to_string(i) + "]";
-                p.m = read_material(ms[i], where, base, out, stem, p.fit);
-                p.fields = ms[i];
-                if (p.m.name.empty()) p.m.name = "material " + std::to_string(i + 1);
-                if (byname.count(p.m.name)) throw std::runtime_error(where + ": a second material '" + p.m.name + "'");
-                p.m.texture_no = static_cast<int>(i) + 1;
-                byname[p.m.name] = static_cast<int>(i);
-                mats.push_back(std::move(p));
-            }
-        }
-        auto material_of = [&](const std::string &name, const std::string &where) {
-            auto it = byname.find(name);
-            if (it == byname.end()) throw std::runtime_error(where + ": no material '" + name + "'");
-            return it->second;
-        };
-
-        // Objects: models and shapes.
-        std::vector<geometry_desc> parts;
-        std::array<float, 6> all = {1e30f, 1e30f, 1e30f, -1e30f, -1e30f, -1e30f};
+        read_materials(jb);
         int inst_rend_mode = 10;
         top.get("rend_mode", inst_rend_mode);
-        if (!top.has("objects") || !doc.at("objects").is_array() || doc.at("objects").empty())
-            throw std::runtime_error("the description lists no objects");
-        const json &objects = doc.at("objects");
-        for (size_t i = 0; i < objects.size(); ++i) {
-            const std::string where = "objects[" + std::to_string(i) + "]";
-            reader r = open(objects[i], where);
-            geometry_options go = o.geo;
-            r.get("faceted", go.faceted);
-            r.get("crease", go.crease_deg);
-            r.get("file_normals", go.file_normals);
-            int rend_mode = 0;
-            r.get("rend_mode", rend_mode);
-            std::string matname;
-            r.get("material", matname);
-            std::vector<geometry_desc> part;
-            std::vector<int> partmat;
-            if (r.has("model")) {
-                model_mesh m;
-                std::string e;
-                if (!load_model(resolve(base, objects[i].at("model").get<std::string>()), m, &e, o.import_seconds)) throw std::runtime_error(e);
-                float scale = 1, ox = 0, oy = 0, oz = 0;
-                r.get("scale", scale);
-                r.vec3("position", ox, oy, oz);
-                place_model(m, scale, {ox, oy, oz});
-                for (size_t k = 0; k < m.materials.size(); ++k) {
-                    std::vector<geometry_desc> g = make_geometries(m, static_cast<int>(k), go);
-                    if (g.empty()) continue;
-                    int mi;
-                    if (!matname.empty()) {
-                        mi = material_of(matname, where);
-                    } else {
-                        // The model's own material, added to the list.
-                        pending_material p;
-                        std::string e2;
-                        const std::string mapname = stem + "_" + std::to_string(out.maps.size() + 1) + ".bmp";
-                        if (!model_material_desc(m.materials[k], resolve(base, folder_of(objects[i].at("model").get<std::string>())),
-                                                 static_cast<int>(mats.size()) + 1, out, mapname, p.m, &e2))
-                            throw std::runtime_error(e2);
-                        if (p.m.map_type) p.fit = o.mapping;
-                        p.m.map_type = 0;
-                        if (p.m.name.empty() || byname.count(p.m.name)) p.m.name = "model material " + std::to_string(mats.size() + 1);
-                        byname[p.m.name] = static_cast<int>(mats.size());
-                        mi = static_cast<int>(mats.size());
-                        mats.push_back(std::move(p));
-                    }
-                    for (geometry_desc &x : g) part.push_back(std::move(x)), partmat.push_back(mi);
-                }
-            } else if (r.has("primitive")) {
-                const std::string kind = objects[i].at("primitive").get<std::string>();
-                float cx = 0, cy = 0, cz = 0;
-                r.vec3("center", cx, cy, cz);
-                geometry_desc g;
-                if (kind == "box") {
-                    float hx = 1, hy = 1, hz = 1;
-                    r.vec3("half", hx, hy, hz);
-                    g = make_box(0, 0, cx, cy, cz, hx, hy, hz);
-                } else if (kind == "sphere") {
-                    float rad = 1;
-                    int rings = 16, segs = 24;
-                    r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
-                    g = make_sphere(0, 0, cx, cy, cz, rad, rings, segs);
-                } else if (kind == "torus") {
-                    float R = 2, rad = 0.5f, tilt = 0;
-                    int rings = 36, segs = 12;
-                    r.get("ring_radius", R), r.get("radius", rad), r.get("rings", rings), r.get("segments", segs);
-                    r.get("tilt", tilt);
-                    g = make_torus(0, 0, cx, cy, cz, R, rad, rings, segs, tilt);
-                } else if (kind == "cylinder") {
-                    float rad = 1, height = 2;
-                    int segs = 24;
-                    r.get("radius", rad), r.get("height", height), r.get("segments", segs);
-                    g = make_cylinder(0, 0, cx, cy, cz, cz + height, rad, segs, go.faceted);
-                } else if (kind == "grid") {
-                    float size = 10;
-                    int cells = 8;
-                    r.get("size", size), r.get("cells", cells);
-                    g = make_grid(0, 0, cx, cy, cz, size, cells, go.faceted);
-                } else {
-                    throw std::runtime_error(where + ": unknown primitive '" + kind + "'");
-                }
-                if (go.faceted && !g.faceted) facet(g);
-                if (matname.empty()) throw std::runtime_error(where + ": a primitive needs a material");
-                part.push_back(std::move(g));
-                partmat.push_back(material_of(matname, where));
-            } else {
-                throw std::runtime_error(where + ": needs a model or a primitive");
-            }
-            r.done();
-            for (size_t k = 0; k < part.size(); ++k) {
-                geometry_desc &g = part[k];
-                g.rend_mode = rend_mode;
-                g.texture = partmat[k];   // index for now
-                const std::array<float, 6> gb = geometry_box(g);
-                mats[partmat[k]].box = union_box(mats[partmat[k]].box, gb);
-                all = union_box(all, gb);
-                parts.push_back(std::move(g));
-            }
-        }
-
-        // Materials, fitted to the geometries that use them; then maps.
-        for (pending_material &p : mats) {
-            if (!p.fit.empty() && p.box[0] <= p.box[3]) {
-                if (!fit_mapping(p.m, p.fit, p.box)) throw std::runtime_error("unknown map_type '" + p.fit + "'");
-                if (p.fields.is_object()) projection_fields(p.m, p.fields);
-            } else if (p.fields.is_object()) {
-                projection_fields(p.m, p.fields);
-            }
-            s.add(p.m);
-        }
-        for (size_t i = 0; i < out.maps.size(); ++i) s.add(map_desc{out.maps[i].first, static_cast<int>(i) + 1});
-
-        tablemaker tm{o};
-        for (const geometry_desc &g : parts) tm.total += static_cast<long>(g.triangles.size());
-        instance_desc in;
-        in.name = stem.substr(0, 31);
-        in.inst_no = 1;
-        in.rend_mode = inst_rend_mode;
-        for (size_t i = 0; i < parts.size(); ++i) {
-            geometry_desc &g = parts[i];
-            g.geom_no = static_cast<int>(i) + 1;
-            g.texture = mats[g.texture].m.texture_no;
-            g.name = (stem + " " + std::to_string(i + 1)).substr(0, 31);
-            tm.run(g);
-            in.geoms.push_back(g.geom_no);
-            s.add(g);
-        }
-        s.add(in);
-
-        camera_desc cam = framing_camera(all);
-        if (top.has("camera")) {
-            reader r = open(doc.at("camera"), "camera");
-            r.get("name", cam.name);
-            r.get("cam_no", cam.cam_no);
-            r.vec3("position", cam.x, cam.y, cam.z);
-            r.vec3("target", cam.targx, cam.targy, cam.targz);
-            for (auto [k, v] : {std::pair<const char *, float *>{"x", &cam.x}, {"y", &cam.y}, {"z", &cam.z},
-                                {"targx", &cam.targx}, {"targy", &cam.targy}, {"targz", &cam.targz},
-                                {"foc_len", &cam.foc_len}, {"CamRotRate", &cam.CamRotRate},
-                                {"CamPanRate", &cam.CamPanRate}, {"CamZoomRate", &cam.CamZoomRate},
-                                {"CamFHeight", &cam.CamFHeight}})
-                r.get(k, *v);
-            bool walk = false;
-            if (r.has("walk")) walk = doc.at("camera").at("walk").get<bool>(), cam.mode = walk ? 1 : 0;
-            r.get("mode", cam.mode);
-            if (cam.mode < 0 || cam.mode > 255) throw std::runtime_error("camera: mode must be 0..255");
-            r.done();
-        }
+        read_objects(jb);
+        add_materials_and_maps(jb);
+        add_geometries(jb, inst_rend_mode);
+        const camera_desc cam = read_camera(jb);
         s.add(cam);
-
-        light_desc light{0.8f, 0.6f};
-        if (top.has("light")) {
-            reader r = open(doc.at("light"), "light");
-            r.get("ltal", light.ltal);
-            r.get("ltaz", light.ltaz);
-            r.rgb("color", light.red, light.green, light.blue);
-            r.get("mode", light.mode);
-            r.done();
-        }
-        s.add(light);
-
-        scene_settings_desc set;
-        set.title = stem;
-        set.red = 16, set.green = 20, set.blue = 32;
-        if (top.has("scene")) {
-            reader r = open(doc.at("scene"), "scene");
-            r.get("title", set.title);
-            r.get("rend_mode", set.rend_mode);
-            r.get("no_frames", set.no_frames);
-            r.get("mode", set.mode);
-            r.get("fog_dist", set.fog_dist);
-            r.rgb("fog_color", set.fog_red, set.fog_green, set.fog_blue);
-            r.get("background_type", set.background_type);
-            r.rgb("color", set.red, set.green, set.blue);
-            r.get("map_name", set.map_name);
-            r.done();
-        }
-        s.add(set);
+        s.add(read_light(jb, cam));
+        s.add(read_settings(jb));
         if (top.has("comments")) {
             for (const json &c : doc.at("comments")) s.add(comment_desc{0, c.get<std::string>()});
         }

@@ -17,8 +17,9 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--computed-normals]\n"
-                 "                 [--mapping planar|planar-x|planar-y|planar-z|spherical|cylindrical]\n"
-                 "                 [--plain-tables] [--import-timeout SECONDS] [--quiet]\n");
+                 "                 [--mapping auto|planar|planar-x|planar-y|planar-z|spherical|cylindrical]\n"
+                 "                 [--up x|y|z|-x|-y|-z] [--floor] [--plain-tables] [--import-timeout SECONDS]\n"
+                 "                 [--quiet]\n");
     return 2;
 }
 
@@ -53,10 +54,20 @@ int cmd_build(int argc, char **argv) {
         } else if (a == "--mapping" && more) {
             o.mapping = argv[++i];
             material_desc probe;
-            if (!fit_mapping(probe, o.mapping, {0, 0, 0, 1, 1, 1})) {
+            if (o.mapping != "auto" && !fit_mapping(probe, o.mapping, {0, 0, 0, 1, 1, 1})) {
                 std::fprintf(stderr, "vtl build: unknown mapping '%s'\n", o.mapping.c_str());
                 return usage();
             }
+        } else if (a == "--up" && more) {
+            o.up = argv[++i];
+            model_axes axes;
+            std::string err;
+            if (!model_up(model_mesh{}, o.up, axes, &err)) {
+                std::fprintf(stderr, "vtl build: %s\n", err.c_str());
+                return usage();
+            }
+        } else if (a == "--floor") {
+            o.floor = true;
         } else if (a == "--import-timeout" && more) {
             char *end = nullptr;
             const long v = std::strtol(argv[++i], &end, 10);
@@ -105,6 +116,7 @@ int cmd_build(int argc, char **argv) {
                     out.c_str(), b.geometries, b.geometries == 1 ? "y" : "ies", b.points, b.triangles,
                     b.table_entries, b.triangles ? double(b.table_entries) / double(b.triangles) : 0.0, b.maps.size(),
                     b.maps.size() == 1 ? "" : "s", secs);
+        for (const std::string &n : b.notes) std::printf("  %s\n", n.c_str());
     }
     return 0;
 }

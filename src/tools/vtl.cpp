@@ -29,7 +29,8 @@ static int usage() {
                  "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
                  "       vtl demo -o DIR\n"
                  "       vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif\n"
-                 "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND] ...\n");
+                 "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND]\n"
+                 "                 [--up AXIS] [--floor] ...\n");
     return 2;
 }
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -149,6 +150,168 @@ TEST(Import, PlyStlAndGltfGiveTheSameTriangles) {
     }
 }
 
+// A box of the given extents, centred on the origin, in the given format
+// (obj, ply, stl, gltf, or dae with the given up_axis statement).
+std::string box_file(const std::string &format, float ex, float ey, float ez, const char *dae_up = "Y_UP") {
+    std::vector<std::array<float, 3>> v;
+    for (int i = 0; i < 8; ++i) v.push_back({(i & 1 ? ex : -ex) / 2, (i & 2 ? ey : -ey) / 2, (i & 4 ? ez : -ez) / 2});
+    // Two triangles per face, counter-clockwise from outside.
+    const int f[12][3] = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4},
+                          {2, 6, 7}, {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
+    auto num = [](float x) { return std::to_string(x); };
+    std::string s;
+    if (format == "obj") {
+        for (const auto &p : v) s += "v " + num(p[0]) + " " + num(p[1]) + " " + num(p[2]) + "\n";
+        for (const auto &t : f) s += "f " + std::to_string(t[0] + 1) + " " + std::to_string(t[1] + 1) + " " + std::to_string(t[2] + 1) + "\n";
+    } else if (format == "ply") {
+        s = "ply\nformat ascii 1.0\nelement vertex 8\nproperty float x\nproperty float y\nproperty float z\n"
+            "element face 12\nproperty list uchar int vertex_indices\nend_header\n";
+        for (const auto &p : v) s += num(p[0]) + " " + num(p[1]) + " " + num(p[2]) + "\n";
+        for (const auto &t : f) s += "3 " + std::to_string(t[0]) + " " + std::to_string(t[1]) + " " + std::to_string(t[2]) + "\n";
+    } else if (format == "stl") {
+        s = "solid b\n";
+        for (const auto &t : f) {
+            s += "facet normal 0 0 0\nouter loop\n";
+            for (int c : t) s += "vertex " + num(v[c][0]) + " " + num(v[c][1]) + " " + num(v[c][2]) + "\n";
+            s += "endloop\nendfacet\n";
+        }
+        s += "endsolid b\n";
+    } else if (format == "gltf") {
+        std::string buf(reinterpret_cast<const char *>(v.data()), 96);
+        for (const auto &t : f)
+            for (int c : t) buf += char(c), buf += char(0);
+        s = R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"scene":0,"nodes":[{"mesh":0}],
+"meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1}]}],
+"buffers":[{"byteLength":168,"uri":"data:application/octet-stream;base64,)" + base64(buf) + R"("}],
+"bufferViews":[{"buffer":0,"byteLength":96},{"buffer":0,"byteOffset":96,"byteLength":72}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":8,"type":"VEC3","min":[)" +
+            num(-ex / 2) + "," + num(-ey / 2) + "," + num(-ez / 2) + "],\"max\":[" + num(ex / 2) + "," + num(ey / 2) + "," +
+            num(ez / 2) + R"(]},{"bufferView":1,"componentType":5123,"count":36,"type":"SCALAR"}]})";
+    } else if (format == "dae") {
+        std::string pos, idx;
+        for (const auto &p : v) pos += num(p[0]) + " " + num(p[1]) + " " + num(p[2]) + " ";
+        for (const auto &t : f) idx += std::to_string(t[0]) + " " + std::to_string(t[1]) + " " + std::to_string(t[2]) + " ";
+        s = std::string(R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+<asset><unit name="meter" meter="1"/><up_axis>)") + dae_up + R"(</up_axis></asset>
+<library_geometries><geometry id="box"><mesh>
+<source id="pos"><float_array id="pos-a" count="24">)" + pos + R"(</float_array>
+<technique_common><accessor source="#pos-a" count="8" stride="3"><param name="X" type="float"/>
+<param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+<vertices id="vtx"><input semantic="POSITION" source="#pos"/></vertices>
+<triangles count="12"><input semantic="VERTEX" source="#vtx" offset="0"/><p>)" + idx + R"(</p></triangles>
+</mesh></geometry></library_geometries>
+<library_visual_scenes><visual_scene id="s"><node id="n"><instance_geometry url="#box"/></node></visual_scene>
+</library_visual_scenes><scene><instance_visual_scene url="#s"/></scene></COLLADA>)";
+    }
+    return s;
+}
+
+// Extents of everything a built scene draws.
+std::array<float, 3> drawn_extent(const built_scene &b) {
+    float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+    for (const object_desc &o : b.scene.objects)
+        if (o.type == OT_SMOOTH || o.type == OT_FACETED)
+            for (const points_s &p : o.geometry.points) {
+                const float q[3] = {p.x, p.y, p.z};
+                for (int a = 0; a < 3; ++a) lo[a] = std::min(lo[a], q[a]), hi[a] = std::max(hi[a], q[a]);
+            }
+    return {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
+}
+
+TEST(UpAxis, ModelsStandUpAsTheirFileOrFormatSays) {
+    test::tempdir dir;
+    built_scene b;
+    std::string err;
+    // Tall along y: formats made y-up stand up in the scene's z-up world.
+    for (const char *f : {"obj", "ply", "gltf"}) {
+        text(dir.file(std::string("tall.") + f), box_file(f, 1, 3, 0.5f));
+        ASSERT_TRUE(build_model_scene(dir.file(std::string("tall.") + f), build_options{}, b, &err)) << f << ": " << err;
+        EXPECT_FLOAT_EQ(drawn_extent(b)[2], 3) << f;
+        EXPECT_NE(b.notes[0].find("up +y"), std::string::npos) << b.notes[0];
+    }
+    // STL is z-up already; a Collada file's up_axis statement holds.
+    text(dir.file("tall.stl"), box_file("stl", 1, 0.5f, 3));
+    text(dir.file("tall.dae"), box_file("dae", 1, 0.5f, 3, "Z_UP"));
+    for (const char *f : {"tall.stl", "tall.dae"}) {
+        ASSERT_TRUE(build_model_scene(dir.file(f), build_options{}, b, &err)) << f << ": " << err;
+        EXPECT_FLOAT_EQ(drawn_extent(b)[2], 3) << f;
+    }
+    // The caller's choice overrides: the OBJ's z as up, then upside down.
+    build_options o;
+    o.up = "z";
+    ASSERT_TRUE(build_model_scene(dir.file("tall.obj"), o, b, &err)) << err;
+    EXPECT_FLOAT_EQ(drawn_extent(b)[2], 0.5f);
+    EXPECT_NE(b.notes[0].find("up +z (as given)"), std::string::npos) << b.notes[0];
+    o.up = "-x";
+    ASSERT_TRUE(build_model_scene(dir.file("tall.obj"), o, b, &err)) << err;
+    EXPECT_FLOAT_EQ(drawn_extent(b)[2], 1);
+    o.up = "w";
+    EXPECT_FALSE(build_model_scene(dir.file("tall.obj"), o, b, &err));
+    EXPECT_NE(err.find("up axis 'w'"), std::string::npos) << err;
+}
+
+TEST(UpAxis, AFrontFacesTheCameraElseTheLongestSide) {
+    test::tempdir dir;
+    built_scene b;
+    std::string err;
+    // Deep along z: glTF's front (+z) turns toward the camera, so the depth
+    // runs along y; an OBJ turns its longest side to the camera instead.
+    for (const char *f : {"gltf", "obj"}) {
+        text(dir.file(std::string("deep.") + f), box_file(f, 1, 0.5f, 2));
+        ASSERT_TRUE(build_model_scene(dir.file(std::string("deep.") + f), build_options{}, b, &err)) << err;
+        const std::array<float, 3> e = drawn_extent(b);
+        EXPECT_FLOAT_EQ(e[f[0] == 'g' ? 1 : 0], 2) << f;
+        EXPECT_FLOAT_EQ(e[2], 0.5f) << f;
+    }
+    // Turning keeps the model's handedness: normals still point outward.
+    model_mesh m;
+    ASSERT_TRUE(load_model(dir.file("deep.obj"), m, &err)) << err;
+    model_axes a;
+    geometry_options faceted;
+    faceted.faceted = true;
+    for (const char *up : {"x", "-x", "y", "-y", "z", "-z"}) {
+        model_mesh t = m;
+        ASSERT_TRUE(model_up(t, up, a, &err));
+        stand_upright(t, a);
+        for (const geometry_desc &g : make_geometries(t, -1, faceted))
+            for (const trianglef_s &tr : g.triangles) {
+                const points_s &p = g.points[tr.pt1];
+                EXPECT_GT(tr.nx * p.x + tr.ny * p.y + tr.nz * p.z, 0) << up;
+            }
+    }
+}
+
+TEST(Import, TextureCoordinatesAndVertexColoursPerCorner) {
+    test::tempdir dir;
+    text(dir.file("uv.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0.1 0.2\nvt 0.3 0.4\nvt 0.5 0.6\n"
+                             "f 1/1 2/2 3/3\nf 2/3 4/2 3/1\n");
+    text(dir.file("c.ply"), "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                            "property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"
+                            "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
+                            "0 0 0 255 0 0\n1 0 0 0 255 0\n0 1 0 0 0 255\n3 0 1 2\n");
+    model_mesh m;
+    std::string err;
+    ASSERT_TRUE(load_model(dir.file("uv.obj"), m, &err)) << err;
+    ASSERT_EQ(m.uvs.size(), 6u);
+    EXPECT_TRUE(m.colours.empty());
+    EXPECT_TRUE(m.materials[0].uv);
+    // The second triangle's corners in its own order; shared positions,
+    // coordinates of their own.
+    EXPECT_EQ(m.positions[size_t(m.triangles[1][0])], m.positions[size_t(m.triangles[0][1])]);
+    EXPECT_FLOAT_EQ(m.uvs[3][0], 0.5f);
+    EXPECT_FLOAT_EQ(m.uvs[4][1], 0.4f);
+    ASSERT_TRUE(load_model(dir.file("c.ply"), m, &err)) << err;
+    ASSERT_EQ(m.colours.size(), 3u);
+    EXPECT_TRUE(m.materials[0].colours);
+    EXPECT_FALSE(m.materials[0].from_file);
+    for (int c = 0; c < 3; ++c) {
+        const auto &p = m.positions[size_t(m.triangles[0][c])];
+        const int want = p[0] > 0 ? 1 : p[1] > 0 ? 2 : 0;   // the channel at 255
+        for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(m.colours[size_t(c)][size_t(ch)], ch == want ? 255 : 0);
+    }
+}
+
 TEST(Import, RefusesWhatItCannotUse) {
     test::tempdir dir;
     model_mesh m;
@@ -191,6 +354,12 @@ TEST(Import, ChildProcessGuards) {
     EXPECT_FALSE(unpack_model(pack_model(bad), back));
     bad = m;
     bad.material.pop_back();
+    EXPECT_FALSE(unpack_model(pack_model(bad), back));
+    bad = m;
+    bad.material[0] = 7;
+    EXPECT_FALSE(unpack_model(pack_model(bad), back));
+    bad = m;
+    bad.uvs.assign(5, {0, 0});
     EXPECT_FALSE(unpack_model(pack_model(bad), back));
 
     model_mesh child;
