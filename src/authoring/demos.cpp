@@ -8,6 +8,7 @@
 #include "authoring/bmp.h"
 #include "authoring/bytes.h"
 #include "authoring/ddh.h"
+#include "authoring/demoscenes.h"
 #include "authoring/primitives.h"
 #include "authoring/textures.h"
 #include "authoring/writer.h"
@@ -21,6 +22,18 @@ const demo_scene demo_scenes[] = {
     {"CHROME.VTL", "Chrome", "2,480,360,2,1,2,0,0,1,20,45,1,45"},
     {"TEMPLE.VTL", "Temple", "3,480,360,2,1,1,0,0,1,20,45,1,45"},
     {"TANGLE.VTL", "Tangle", "1,480,360,2,1,3,0,0,1,20,45,1,45"},
+    {"SOLAR.VTL", "Solar", "4,640,400,2,1,2,1,0,1,20,45,1,45"},
+    {"CHESS.VTL", "Chess", "3,560,420,2,0,1,0,30,-1,20,60,2,50"},
+    {"GLASS.VTL", "Glass", "1,400,300,2,1,2,0,0,1,20,45,1,45"},
+    {"CANYON.VTL", "Canyon", "6,640,400,2,1,1,0,0,1,20,45,1,45"},
+    {"CITY.VTL", "City", "2,720,400,2,0,1,0,200,1,8,30,0,35"},
+    {"KNOT.VTL", "Knot", "3,480,480,2,1,2,1,0,1,20,45,1,45"},
+    {"CRYSTAL.VTL", "Crystal", "6,640,400,2,1,1,0,0,1,20,45,1,45"},
+    {"TUNNEL.VTL", "Tunnel", "6,640,400,2,1,1,0,0,1,20,45,1,45"},
+    {"GEARS.VTL", "Gears", "4,480,360,2,0,2,0,90,-2,10,120,3,60"},
+    {"ISLAND.VTL", "Island", "1,800,450,2,1,2,0,0,1,20,45,1,45"},
+    {"FOUNTAIN.VTL", "Fountain", "3,640,480,2,0,3,0,45,1,15,200,1,40"},
+    {"ARMILLARY.VTL", "Armillary", "2,360,360,2,1,2,0,0,1,20,45,1,45"},
 };
 const int demo_scene_count = sizeof demo_scenes / sizeof demo_scenes[0];
 const char *const demo_background = "BGROUND.BMP";
@@ -303,7 +316,18 @@ demoset &demos() {
         d.maps.push_back({"MARBLE.BMP", bmp24(tex_marble(256, 256))});
         d.maps.push_back({"FLUTED.BMP", bmp24(tex_fluted(256, 256))});
         d.maps.push_back({demo_background, bmp24(tex_panorama(1024, 512))});
-        scene_desc (*const make[])() = {orbit, chrome, temple, tangle};
+        d.maps.push_back({"SUN.BMP", bmp24(tex_sun(256, 128))});
+        d.maps.push_back({"GIANT.BMP", bmp24(tex_giant(256, 128))});
+        d.maps.push_back({"BOARD.BMP", bmp24(tex_board(256, 256))});
+        d.maps.push_back({"WOOD.BMP", bmp24(tex_wood(256, 256))});
+        d.maps.push_back({"WINDOWS.BMP", bmp24(tex_windows(128, 128))});
+        d.maps.push_back({"BRICKS.BMP", bmp24(tex_bricks(256, 256))});
+        d.maps.push_back({"ISLAND.BMP", bmp24(island_map(256, 256))});
+        d.maps.push_back({"STARS.BMP", bmp24(tex_stars(512, 256))});
+        scene_desc (*const make[])() = {orbit,       chrome,     temple,      tangle,      demo_solar,
+                                        demo_chess,  demo_glass, demo_canyon, demo_city,   demo_knot,
+                                        demo_crystal, demo_tunnel, demo_gears, demo_island, demo_fountain,
+                                        demo_armillary};
         for (int i = 0; i < demo_scene_count; ++i) d.scenes.push_back({demo_scenes[i].name, write_scene(make[i]())});
         for (const builtfile &f : d.scenes) d.scenetab.push_back({f.name.c_str(), f.bytes.data(), f.bytes.size()});
         for (const builtfile &f : d.maps) d.maptab.push_back({f.name.c_str(), f.bytes.data(), f.bytes.size()});

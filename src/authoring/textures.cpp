@@ -320,13 +320,15 @@ rgbimage tex_windows(int w, int h) {
             const int wx = x % cw, wy = y % ch;
             const float n = fbm(8.0f * x / w, 8.0f * y / h, 2, 8, 8);
             float r = 52 + 20 * n, g = 54 + 20 * n, b = 66 + 22 * n;   // concrete in the dusk
-            if (wx >= cw / 6 && wx < cw - cw / 6 && wy >= ch / 4 && wy < ch - ch / 8) {
+            // Wall below each window: a tower's foot, mapped from the
+            // bottom rows, stays wall.
+            if (wx >= cw / 6 && wx < cw - cw / 6 && wy >= ch / 6 && wy < ch - ch / 4) {
                 const float k = lattice(col, row, 8, 8, 51);
                 if (k < 0.42f) {
                     // Lit: warm, some brighter than others, a blind's
                     // shadow in a few.
                     const float l = 0.75f + 0.6f * lattice(col, row, 8, 8, 52);
-                    const bool blind = lattice(col, row, 8, 8, 53) < 0.3f && wy < ch / 2;
+                    const bool blind = lattice(col, row, 8, 8, 53) < 0.3f && wy < ch * 2 / 5;
                     r = 255 * l, g = 200 * l, b = 110 * l;
                     if (blind) r *= 0.6f, g *= 0.55f, b *= 0.5f;
                 } else {
@@ -391,7 +393,8 @@ rgbimage tex_stars(int w, int h) {
             const float u = float(x) / w, v = float(y) / h;
             // Deep blue, a paler milky band winding round.
             const float bandc = 0.5f + 0.25f * std::sin(6.2832f * u + 1.0f);
-            const float mb = std::exp(-std::pow((v - bandc) / 0.08f, 2.0f)) * fbm(12 * u, 6 * v, 4, 12, 1 << 16);
+            const float near = std::exp(-std::pow((v - bandc) / 0.08f, 2.0f));
+            const float mb = near > 0.01f ? near * fbm(12 * u, 6 * v, 4, 12, 1 << 16) : 0.0f;
             float r = 14 + 60 * mb, g = 22 + 70 * mb, b = 70 + 90 * mb;
             // Gold circles: meridians every 30 degrees, parallels every 30,
             // and the ecliptic.
