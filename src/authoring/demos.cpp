@@ -324,10 +324,10 @@ demoset &demos() {
         d.maps.push_back({"BRICKS.BMP", bmp24(tex_bricks(256, 256))});
         d.maps.push_back({"ISLAND.BMP", bmp24(island_map(256, 256))});
         d.maps.push_back({"STARS.BMP", bmp24(tex_stars(512, 256))});
-        scene_desc (*const make[])() = {orbit,       chrome,     temple,      tangle,      demo_solar,
-                                        demo_chess,  demo_glass, demo_canyon, demo_city,   demo_knot,
-                                        demo_crystal, demo_tunnel, demo_gears, demo_island, demo_fountain,
-                                        demo_armillary};
+        scene_desc (*const make[])() = {orbit,        chrome,      temple,     tangle,
+                                        demo_solar,   demo_chess,  demo_glass, demo_canyon,
+                                        demo_city,    demo_knot,   demo_crystal, demo_tunnel,
+                                        demo_gears,   demo_island, demo_fountain, demo_armillary};
         for (int i = 0; i < demo_scene_count; ++i) d.scenes.push_back({demo_scenes[i].name, write_scene(make[i]())});
         for (const builtfile &f : d.scenes) d.scenetab.push_back({f.name.c_str(), f.bytes.data(), f.bytes.size()});
         for (const builtfile &f : d.maps) d.maptab.push_back({f.name.c_str(), f.bytes.data(), f.bytes.size()});
