@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# An installation (cmake --install into a scratch prefix) holds the man
-# pages compressed and carrying VERSION;
+# An installation (cmake --install into a scratch prefix) holds the icon in
+# every size the desktop asks for, under the hicolor theme, as valid PNG
+# pictures of that size that show a scene (not one flat colour); the menu
+# entry names that icon; the man pages are compressed and carry VERSION;
 # the copyright file is in Debian's machine-readable form with the licence
 # of LICENSE; the changelog's newest entry is VERSION.
 #
@@ -9,6 +11,9 @@ set -u
 build=${1:?usage: install.sh BUILD_DIR VERSION}
 version=${2:?usage: install.sh BUILD_DIR VERSION}
 root=$(cd "$(dirname "$0")/../.." && pwd)
+for tool in convert identify; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool (imagemagick) is not installed"; exit 1; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -16,6 +21,20 @@ fail() { echo "FAIL: $*"; failed=1; }
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   { cat "$work/install.log"; echo "FAIL: cmake --install"; exit 1; }
+
+# The icon: a PNG (signature and a picture ImageMagick decodes without a
+# warning) of SIZE x SIZE with more than a few colours.
+for size in 48 64 128 256; do
+  png=$prefix/share/icons/hicolor/${size}x$size/apps/vortella.png
+  [ -f "$png" ] || { fail "no ${size} px icon"; continue; }
+  [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || { fail "$png is not a PNG"; continue; }
+  convert -regard-warnings "$png" "$work/decoded.ppm" 2>"$work/err" || { fail "$png does not decode: $(cat "$work/err")"; continue; }
+  got=$(identify -format '%m %w %h %k' "$png")
+  read -r format w h colours <<<"$got"
+  [ "$format $w $h" = "PNG $size $size" ] || fail "$png is $got, not a $size x $size PNG"
+  [ "$colours" -gt 8 ] || fail "$png shows only $colours colours"
+done
+grep -qx 'Icon=vortella' "$prefix/share/applications/vortella.desktop" || fail "the menu entry names no icon vortella"
 
 # The man pages.
 for page in man6/vortella.6 man1/vtl.1; do
@@ -45,5 +64,5 @@ fi
 [ -f "$doc/changelog.gz" ] && zcat "$doc/changelog.gz" | head -1 | grep -qx "vortella ($version) unstable; urgency=medium" ||
   fail "the changelog's newest entry is not $version"
 
-[ "$failed" -eq 0 ] && echo "ok: man pages, copyright and changelog installed"
+[ "$failed" -eq 0 ] && echo "ok: icons at 48, 64, 128, 256 px, man pages, copyright and changelog installed"
 exit "$failed"
