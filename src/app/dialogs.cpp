@@ -14,7 +14,7 @@ using K = control_kind;
 // ---------------------------------------------------------------------------
 
 const dialog_template dlg_pref = {
-    "Dialogpref", "Vortella", 204, 207,
+    "Dialogpref", "Vortella " VT_VERSION, 204, 207,
     {
         {pref_id::list, K::list, "", 8, 8, 130, 120},
         {pref_id::add, K::button, "ADD", 146, 8, 50, 14},
