@@ -199,150 +199,181 @@ struct box {
     double x0, y0, x1, y1;
 };
 
-std::vector<int> order_one(const prepared &pp, const double d[3]) {
-    const int n = static_cast<int>(pp.t.size());
-    // Depth along d grows toward the camera.
-    std::vector<double> zlo(n), zhi(n), key(n);
-    for (int i = 0; i < n; ++i) {
-        const tri &t = pp.t[i];
-        double z[3];
-        for (int v = 0; v < 3; ++v) z[v] = t.p[v][0] * d[0] + t.p[v][1] * d[1] + t.p[v][2] * d[2];
-        zlo[i] = std::min({z[0], z[1], z[2]});
-        zhi[i] = std::max({z[0], z[1], z[2]});
-        key[i] = z[0] + z[1] + z[2];
-    }
-    std::vector<int> sorted(n);
-    std::iota(sorted.begin(), sorted.end(), 0);
-    auto farther = [&](int p, int q) {
-        if (key[p] != key[q]) return key[p] < key[q];
-        if (zhi[p] != zhi[q]) return zhi[p] < zhi[q];
-        return p < q;
-    };
-    std::sort(sorted.begin(), sorted.end(), farther);
-
-    // Screen axes across d. A camera of the class sees the model along lines
-    // turned up to 39 degrees away from d; that shears each triangle's picture by at most
-    // kTilt times its own depth extent against another triangle whose depth
-    // range it shares, so boxes widened by that much catch every pair that
-    // can overlap on the screen.
-    double u[3], w[3];
-    {
-        const double a[3] = {std::fabs(d[0]) < 0.6 ? 1.0 : 0.0, std::fabs(d[0]) < 0.6 ? 0.0 : 1.0, 0.0};
-        u[0] = a[1] * d[2] - a[2] * d[1], u[1] = a[2] * d[0] - a[0] * d[2], u[2] = a[0] * d[1] - a[1] * d[0];
-        const double l = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
-        u[0] /= l, u[1] /= l, u[2] /= l;
-        w[0] = d[1] * u[2] - d[2] * u[1], w[1] = d[2] * u[0] - d[0] * u[2], w[2] = d[0] * u[1] - d[1] * u[0];
-    }
-    std::vector<int> cand;
-    std::vector<box> bx(n);
-    std::vector<flat2> pr(n);
+// What one direction's table is built from: each triangle's depth range
+// along d and its place in the plain sort, and, for the triangles a camera
+// of the class may draw, their pictures on the plane across d.
+struct direction {
+    const prepared &pp;
+    double d[3];
+    std::vector<double> zlo, zhi, key;   // depth along d grows toward the camera
+    std::vector<int> sorted;             // farthest first
+    std::vector<int> cand;               // triangles that may be drawn
+    std::vector<box> bx;                 // their screen boxes, widened by the tilt
+    std::vector<flat2> pr;               // their pictures along d
     box all{1e300, 1e300, -1e300, -1e300};
-    double sizes = 0;
+    double sizes = 0;                    // sum of the widened boxes' larger sides
+    direction(const prepared &p, const double dir[3]) : pp(p), d{dir[0], dir[1], dir[2]} {}
+};
+
+// Depth ranges along d and the sort by centre depth, ties by the nearest
+// corner, then by number.
+void sort_by_depth(direction &w) {
+    const int n = static_cast<int>(w.pp.t.size());
+    w.zlo.resize(n), w.zhi.resize(n), w.key.resize(n);
     for (int i = 0; i < n; ++i) {
-        const tri &t = pp.t[i];
+        const tri &t = w.pp.t[i];
+        double z[3];
+        for (int v = 0; v < 3; ++v) z[v] = t.p[v][0] * w.d[0] + t.p[v][1] * w.d[1] + t.p[v][2] * w.d[2];
+        w.zlo[i] = std::min({z[0], z[1], z[2]});
+        w.zhi[i] = std::max({z[0], z[1], z[2]});
+        w.key[i] = z[0] + z[1] + z[2];
+    }
+    w.sorted.resize(n);
+    std::iota(w.sorted.begin(), w.sorted.end(), 0);
+    std::sort(w.sorted.begin(), w.sorted.end(), [&](int p, int q) {
+        if (w.key[p] != w.key[q]) return w.key[p] < w.key[q];
+        if (w.zhi[p] != w.zhi[q]) return w.zhi[p] < w.zhi[q];
+        return p < q;
+    });
+}
+
+// Screen axes u and v across the unit direction d.
+void screen_axes(const double d[3], double u[3], double v[3]) {
+    const double a[3] = {std::fabs(d[0]) < 0.6 ? 1.0 : 0.0, std::fabs(d[0]) < 0.6 ? 0.0 : 1.0, 0.0};
+    u[0] = a[1] * d[2] - a[2] * d[1], u[1] = a[2] * d[0] - a[0] * d[2], u[2] = a[0] * d[1] - a[1] * d[0];
+    const double l = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+    u[0] /= l, u[1] /= l, u[2] /= l;
+    v[0] = d[1] * u[2] - d[2] * u[1], v[1] = d[2] * u[0] - d[0] * u[2], v[2] = d[0] * u[1] - d[1] * u[0];
+}
+
+// The candidates with their pictures and widened boxes. A camera of the
+// class sees the model along lines turned up to 39 degrees away from d; that
+// shears each triangle's picture by at most kTilt times its own depth extent
+// against another triangle whose depth range it shares, so boxes widened by
+// that much catch every pair that can overlap on the screen.
+void place_on_screen(direction &w) {
+    const int n = static_cast<int>(w.pp.t.size());
+    const double *d = w.d;
+    double u[3], v[3];
+    screen_axes(d, u, v);
+    w.bx.resize(n);
+    w.pr.resize(n);
+    for (int i = 0; i < n; ++i) {
+        const tri &t = w.pp.t[i];
         if (t.flat || !t.drawn || t.n[0] * d[0] + t.n[1] * d[1] + t.n[2] * d[2] < -kBack) continue;
         box b{1e300, 1e300, -1e300, -1e300};
         double px[3], py[3];
         for (int k = 0; k < 3; ++k) {
-            const double *v = t.p[k];
-            const double x = v[0] * u[0] + v[1] * u[1] + v[2] * u[2], y = v[0] * w[0] + v[1] * w[1] + v[2] * w[2];
+            const double *p = t.p[k];
+            const double x = p[0] * u[0] + p[1] * u[1] + p[2] * u[2], y = p[0] * v[0] + p[1] * v[1] + p[2] * v[2];
             px[k] = x, py[k] = y;
             b.x0 = std::min(b.x0, x), b.x1 = std::max(b.x1, x), b.y0 = std::min(b.y0, y), b.y1 = std::max(b.y1, y);
         }
-        pr[i] = make_flat2(px, py);
-        const double grow = kTilt * (zhi[i] - zlo[i]) + pp.eps;
+        w.pr[i] = make_flat2(px, py);
+        const double grow = kTilt * (w.zhi[i] - w.zlo[i]) + w.pp.eps;
         b.x0 -= grow, b.y0 -= grow, b.x1 += grow, b.y1 += grow;
-        bx[i] = b;
-        all.x0 = std::min(all.x0, b.x0), all.y0 = std::min(all.y0, b.y0);
-        all.x1 = std::max(all.x1, b.x1), all.y1 = std::max(all.y1, b.y1);
-        sizes += std::max(b.x1 - b.x0, b.y1 - b.y0);
-        cand.push_back(i);
+        w.bx[i] = b;
+        w.all.x0 = std::min(w.all.x0, b.x0), w.all.y0 = std::min(w.all.y0, b.y0);
+        w.all.x1 = std::max(w.all.x1, b.x1), w.all.y1 = std::max(w.all.y1, b.y1);
+        w.sizes += std::max(b.x1 - b.x0, b.y1 - b.y0);
+        w.cand.push_back(i);
     }
+}
 
-    // Pairs that must keep one order, as edges from the earlier to the later:
-    // only pairs that some camera of the class sees both of, overlapping.
-    std::vector<std::pair<int, int>> edges;
-    auto consider = [&](int a, int b) {
-        const box &p = bx[a], &q = bx[b];
-        if (p.x1 < q.x0 || q.x1 < p.x0 || p.y1 < q.y0 || q.y1 < p.y0) return;
-        // Depth ranges apart: wherever the two meet on one line of sight,
-        // that line runs within 90 degrees of d, so the one farther along d
-        // is the farther there too. Such an edge agrees with the sort, so it
-        // only keeps later repairs from moving one past the other.
-        if (zhi[a] < zlo[b] - pp.eps) {
-            edges.emplace_back(a, b);
-            return;
-        }
-        if (zhi[b] < zlo[a] - pp.eps) {
-            edges.emplace_back(b, a);
-            return;
-        }
-        if (!covisible(pp.t[a], pp.t[b], d, kCos)) return;
-        const int shared = touch(pp.t[a], pp.t[b]);
-        if (shared >= 2) return;
-        if (apart(pr[a], pr[b], shared ? -pp.eps : kTilt * (zhi[a] - zlo[a] + zhi[b] - zlo[b]) + pp.eps)) return;
-        const bool ab = before(pp.t[a], pp.t[b], pp.eps), ba = before(pp.t[b], pp.t[a], pp.eps);
-        if (ab && !ba) edges.emplace_back(a, b);
-        else if (ba && !ab) edges.emplace_back(b, a);
-        // Both orders right: they never hide each other. Neither: they pierce
-        // or overlap cyclically; the sort decides.
-    };
-
-    const int m = static_cast<int>(cand.size());
-    if (m > 1) {
-        // A uniform grid over the widened boxes, cells about the size of an
-        // average box, at most about 8m cells.
-        const double ex = std::max(all.x1 - all.x0, 1e-300), ey = std::max(all.y1 - all.y0, 1e-300);
-        const double avg = std::max(sizes / m, 1e-300);
-        const long gmax = std::max(1L, static_cast<long>(ftoi(std::sqrt(8.0 * m))));
-        const long gx = std::clamp(static_cast<long>(ftoi(ex / avg)), 1L, gmax);
-        const long gy = std::clamp(static_cast<long>(ftoi(ey / avg)), 1L, gmax);
-        auto cellx = [&](double x) { return std::clamp(static_cast<long>(ftoi((x - all.x0) / ex * gx)), 0L, gx - 1); };
-        auto celly = [&](double y) { return std::clamp(static_cast<long>(ftoi((y - all.y0) / ey * gy)), 0L, gy - 1); };
-        std::vector<long> cx0(n), cy0(n), cx1(n), cy1(n);
-        std::vector<int> big;
-        std::vector<size_t> start(gx * gy + 1, 0);
-        for (int i : cand) {
-            cx0[i] = cellx(bx[i].x0), cx1[i] = cellx(bx[i].x1), cy0[i] = celly(bx[i].y0), cy1[i] = celly(bx[i].y1);
-            if ((cx1[i] - cx0[i] + 1) * (cy1[i] - cy0[i] + 1) > kBigCells) {
-                big.push_back(i);
-                continue;
-            }
-            for (long y = cy0[i]; y <= cy1[i]; ++y)
-                for (long x = cx0[i]; x <= cx1[i]; ++x) ++start[y * gx + x + 1];
-        }
-        for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
-        std::vector<int> cells(start.back());
-        std::vector<size_t> fill(start.begin(), start.end() - 1);
-        std::vector<char> isbig(n, 0);
-        for (int i : big) isbig[i] = 1;
-        for (int i : cand) {
-            if (isbig[i]) continue;
-            for (long y = cy0[i]; y <= cy1[i]; ++y)
-                for (long x = cx0[i]; x <= cx1[i]; ++x) cells[fill[y * gx + x]++] = i;
-        }
-        for (long y = 0; y < gy; ++y)
-            for (long x = 0; x < gx; ++x) {
-                const size_t s = start[y * gx + x], e = start[y * gx + x + 1];
-                for (size_t p = s; p < e; ++p)
-                    for (size_t q = p + 1; q < e; ++q) {
-                        const int a = cells[p], b = cells[q];
-                        // Each pair once: in the first cell both boxes share.
-                        if (std::max(cx0[a], cx0[b]) != x || std::max(cy0[a], cy0[b]) != y) continue;
-                        consider(a, b);
-                    }
-            }
-        for (size_t p = 0; p < big.size(); ++p) {
-            for (int b : cand)
-                if (!isbig[b]) consider(big[p], b);
-            for (size_t q = p + 1; q < big.size(); ++q) consider(big[p], big[q]);
-        }
+// The pair order a and b must keep, as an edge from the earlier to the
+// later, if some camera of the class sees both of them, overlapping.
+void judge_pair(const direction &w, int a, int b, std::vector<std::pair<int, int>> &edges) {
+    const box &p = w.bx[a], &q = w.bx[b];
+    if (p.x1 < q.x0 || q.x1 < p.x0 || p.y1 < q.y0 || q.y1 < p.y0) return;
+    const double eps = w.pp.eps;
+    // Depth ranges apart: wherever the two meet on one line of sight, that
+    // line runs within 90 degrees of d, so the one farther along d is the
+    // farther there too. Such an edge agrees with the sort, so it only keeps
+    // later repairs from moving one past the other.
+    if (w.zhi[a] < w.zlo[b] - eps) {
+        edges.emplace_back(a, b);
+        return;
     }
+    if (w.zhi[b] < w.zlo[a] - eps) {
+        edges.emplace_back(b, a);
+        return;
+    }
+    const tri &ta = w.pp.t[a], &tb = w.pp.t[b];
+    if (!covisible(ta, tb, w.d, kCos)) return;
+    const int shared = touch(ta, tb);
+    if (shared >= 2) return;
+    if (apart(w.pr[a], w.pr[b], shared ? -eps : kTilt * (w.zhi[a] - w.zlo[a] + w.zhi[b] - w.zlo[b]) + eps)) return;
+    const bool ab = before(ta, tb, eps), ba = before(tb, ta, eps);
+    if (ab && !ba) edges.emplace_back(a, b);
+    else if (ba && !ab) edges.emplace_back(b, a);
+    // Both orders right: they never hide each other. Neither: they pierce
+    // or overlap cyclically; the sort decides.
+}
 
-    // The farthest-first order that keeps every pair order: a topological
-    // sort that always takes the farthest triangle whose predecessors are all
-    // painted. Where the pair orders form a cycle (triangles piercing each
-    // other), the farthest triangle still waiting is painted anyway.
+// Calls f(a, b) once for every pair of candidates whose widened boxes may
+// meet: through a uniform grid over the boxes, cells about the size of an
+// average box, at most about 8m cells for m candidates. Boxes that would
+// cover more than kBigCells cells are paired with every candidate instead.
+template <class F>
+void near_pairs(const direction &w, F f) {
+    const int n = static_cast<int>(w.pp.t.size());
+    const int m = static_cast<int>(w.cand.size());
+    if (m < 2) return;
+    const box &all = w.all;
+    const double ex = std::max(all.x1 - all.x0, 1e-300), ey = std::max(all.y1 - all.y0, 1e-300);
+    const double avg = std::max(w.sizes / m, 1e-300);
+    const long gmax = std::max(1L, static_cast<long>(ftoi(std::sqrt(8.0 * m))));
+    const long gx = std::clamp(static_cast<long>(ftoi(ex / avg)), 1L, gmax);
+    const long gy = std::clamp(static_cast<long>(ftoi(ey / avg)), 1L, gmax);
+    auto cellx = [&](double x) { return std::clamp(static_cast<long>(ftoi((x - all.x0) / ex * gx)), 0L, gx - 1); };
+    auto celly = [&](double y) { return std::clamp(static_cast<long>(ftoi((y - all.y0) / ey * gy)), 0L, gy - 1); };
+    std::vector<long> cx0(n), cy0(n), cx1(n), cy1(n);
+    std::vector<int> big;
+    std::vector<size_t> start(gx * gy + 1, 0);
+    for (int i : w.cand) {
+        const box &b = w.bx[i];
+        cx0[i] = cellx(b.x0), cx1[i] = cellx(b.x1), cy0[i] = celly(b.y0), cy1[i] = celly(b.y1);
+        if ((cx1[i] - cx0[i] + 1) * (cy1[i] - cy0[i] + 1) > kBigCells) {
+            big.push_back(i);
+            continue;
+        }
+        for (long y = cy0[i]; y <= cy1[i]; ++y)
+            for (long x = cx0[i]; x <= cx1[i]; ++x) ++start[y * gx + x + 1];
+    }
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    std::vector<int> cells(start.back());
+    std::vector<size_t> fill(start.begin(), start.end() - 1);
+    std::vector<char> isbig(n, 0);
+    for (int i : big) isbig[i] = 1;
+    for (int i : w.cand) {
+        if (isbig[i]) continue;
+        for (long y = cy0[i]; y <= cy1[i]; ++y)
+            for (long x = cx0[i]; x <= cx1[i]; ++x) cells[fill[y * gx + x]++] = i;
+    }
+    for (long y = 0; y < gy; ++y)
+        for (long x = 0; x < gx; ++x) {
+            const size_t s = start[y * gx + x], e = start[y * gx + x + 1];
+            for (size_t p = s; p < e; ++p)
+                for (size_t q = p + 1; q < e; ++q) {
+                    const int a = cells[p], b = cells[q];
+                    // Each pair once: in the first cell both boxes share.
+                    if (std::max(cx0[a], cx0[b]) != x || std::max(cy0[a], cy0[b]) != y) continue;
+                    f(a, b);
+                }
+        }
+    for (size_t p = 0; p < big.size(); ++p) {
+        for (int b : w.cand)
+            if (!isbig[b]) f(big[p], b);
+        for (size_t q = p + 1; q < big.size(); ++q) f(big[p], big[q]);
+    }
+}
+
+// The farthest-first order that keeps every pair order: a topological sort
+// that always takes the farthest triangle whose predecessors are all
+// painted. Where the pair orders form a cycle (triangles piercing each
+// other), the farthest triangle still waiting is painted anyway.
+std::vector<int> keep_pair_orders(const std::vector<int> &sorted, const std::vector<std::pair<int, int>> &edges) {
+    const int n = static_cast<int>(sorted.size());
     std::vector<int> head(n + 1, 0), next(edges.size()), indeg(n, 0);
     for (const auto &e : edges) ++head[e.first + 1], ++indeg[e.second];
     for (int i = 0; i < n; ++i) head[i + 1] += head[i];
@@ -385,6 +416,16 @@ std::vector<int> order_one(const prepared &pp, const double d[3]) {
             if (--indeg[s] == 0 && !done[s]) ready.push(rank[s]);
         }
     }
+    return out;
+}
+
+std::vector<int> order_one(const prepared &pp, const double d[3]) {
+    direction w(pp, d);
+    sort_by_depth(w);
+    place_on_screen(w);
+    std::vector<std::pair<int, int>> edges;
+    near_pairs(w, [&](int a, int b) { judge_pair(w, a, b, edges); });
+    std::vector<int> out = keep_pair_orders(w.sorted, edges);
     out.erase(std::remove_if(out.begin(), out.end(), [&](int i) { return !pp.t[i].drawn; }), out.end());
     return out;
 }
