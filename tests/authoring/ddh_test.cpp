@@ -52,7 +52,7 @@ TEST(DepthTables, PlaneTestsRepairWhatTheCentreSortGetsWrong) {
     EXPECT_LT(std::max(position(o, 0), position(o, 1)), std::min(position(o, 2), position(o, 3)));
     // The plain sort paints the floor's near half last, over the tile.
     build_ddh(g);
-    const test::visibility v = test::measure_visibility(g, 2, 3), p = test::measure_visibility(plain, 2, 3);
+    const test::visibility v = test::measure_visibility(g, {2, 3u}), p = test::measure_visibility(plain, {2, 3u});
     EXPECT_EQ(v.differing, 0);
     EXPECT_GT(p.differing, 0);
 }
@@ -61,10 +61,10 @@ TEST(DepthTables, ClosedConvexShapesAreExact) {
     geometry_desc box = make_box(1, 1, 0, 0, 0, 1, 2, 0.5f);
     build_ddh(box);
     for (const auto &t : box.ddh) EXPECT_EQ(t.size(), 12u);
-    EXPECT_EQ(test::measure_visibility(box, 2, 1).differing, 0);
+    EXPECT_EQ(test::measure_visibility(box, {2, 1u}).differing, 0);
     geometry_desc ball = make_sphere(1, 1, 0, 0, 0, 1, 12, 16);
     build_ddh(ball);
-    EXPECT_EQ(test::measure_visibility(ball, 1, 2).differing, 0);
+    EXPECT_EQ(test::measure_visibility(ball, {1, 2u}).differing, 0);
 }
 
 TEST(DepthTables, InterlockingRingsAndATableBeatTheCentreSort) {
@@ -72,7 +72,7 @@ TEST(DepthTables, InterlockingRingsAndATableBeatTheCentreSort) {
         geometry_desc plain = g;
         build_ddh_sorted(plain);
         build_ddh(g);
-        const test::visibility v = test::measure_visibility(g, 2, 7), p = test::measure_visibility(plain, 2, 7);
+        const test::visibility v = test::measure_visibility(g, {2, 7u}), p = test::measure_visibility(plain, {2, 7u});
         EXPECT_GT(p.share(), 0.005);
         EXPECT_LT(v.share(), 0.005);
         EXPECT_LT(v.share(), p.share() / 4);
