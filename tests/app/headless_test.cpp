@@ -79,10 +79,10 @@ TEST_F(headless, PicturesAreCopiedOneToOneAndClipped) {
     uint8_t *p = svc.create_picture(32, 4);
     ASSERT_NE(p, nullptr);
     for (int i = 0; i < 32 * 4; ++i) p[i] = uint8_t(i + 1);
-    svc.blit_picture(w, 620, 478);
+    svc.blit_picture(w, 620, 478, 1);
     EXPECT_EQ(svc.pixel(620, 478), 1);
     EXPECT_EQ(svc.pixel(639, 479), 32 + 20);
-    svc.blit_picture(w, -10, 0);
+    svc.blit_picture(w, -10, 0, 1);
     EXPECT_EQ(svc.pixel(0, 0), 11);
     svc.fill_black(w, -5, -5, 10, 10);
     EXPECT_EQ(svc.pixel(4, 4), 0);
