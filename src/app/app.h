@@ -247,6 +247,9 @@ constexpr int file = 45, browse = 13, duration = 421, xsize = 429, ysize = 430, 
 // Setup dialog "DIASET".
 namespace diaset_id {
 constexpr int install_dir = 45, maps_dir = 19, background_map = 20, ok = 1, cancel = 2, help = 431;
+// Pixel scale: Auto, then 1 .. max_pixel_scale, in this order.
+constexpr int scale_auto = 21, scale_4 = 25;
+static_assert(scale_4 - scale_auto == max_pixel_scale);
 }
 
 extern const dialog_template dlg_pref, dlg_cfgent, dlg_diaset;
