@@ -26,7 +26,8 @@ static int usage() {
                  "       vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
                  "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
                  "       vtl demo -o DIR\n"
-                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif\n"
+                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH[@X,Y][,WxH[@X,Y]...]]\n"
+                 "                  [--scale auto|1|2|3|4] -o OUT.gif\n"
                  "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND] ...\n");
     return 2;
 }
