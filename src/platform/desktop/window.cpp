@@ -297,20 +297,18 @@ HWND sdl_services::create_window(const char *cls, int x, int y, int w, int h) {
     win->proc = c->second;
     // A window over the whole screen is a window on each monitor, each
     // full screen on its own where SDL knows the monitor as a display
-    // (which puts it above panels and docks), else placed over it and kept
-    // above the others. Any other window is one window.
+    // (which puts it above panels and docks), else placed over it. Any
+    // other window is one window.
     const bool whole = x == 0 && y == 0 && w == layout_.width && h == layout_.height;
     std::vector<screen_rect> areas{{x, y, w, h}};
     if (whole && !layout_.monitors.empty()) areas = layout_.monitors;
     for (size_t i = 0; i < areas.size(); ++i) {
         const screen_rect &a = areas[i];
         uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-        if (whole) {
-            if (i < display_of_.size() && display_of_[i] >= 0)
-                flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-            else
-                flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
-        }
+        if (whole && i < display_of_.size() && display_of_[i] >= 0) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // With several, every window stays above the desktop's, also on the
+        // monitors that do not have the focus.
+        if (whole && areas.size() > 1) flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
         auto p = std::make_unique<pane>();
         p->area = a;
         p->sdl = SDL_CreateWindow("Vortella", layout_.origin_x + a.x, layout_.origin_y + a.y, a.w, a.h, flags);
