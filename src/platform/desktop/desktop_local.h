@@ -107,6 +107,7 @@ private:
     SDL_Texture *target_ = nullptr;      // gpu: what the window shows
     SDL_Texture *picture_ = nullptr;     // the picture in true colour
     uint32_t picture_format_ = 0;
+    uint32_t surface_format_ = 0;        // software: what the renderer draws into
     int picture_w_ = 0, picture_h_ = 0;
     bool gpu_ = false;
     int w_ = 0, h_ = 0;

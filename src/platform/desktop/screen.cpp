@@ -137,6 +137,8 @@ bool screen_view::open_window(SDL_Window *win, mode m) {
         win_ = nullptr;
         return false;
     }
+    surface_format_ = SDL_GetWindowPixelFormat(win);
+    if (surface_format_ == SDL_PIXELFORMAT_UNKNOWN) surface_format_ = gpu_format;
     if (!follow_window_size()) {
         close();
         return false;
@@ -149,6 +151,7 @@ bool screen_view::open_surface(SDL_Surface *target) {
     if (!target) return false;
     ren_ = SDL_CreateSoftwareRenderer(target);
     if (!ren_) return false;
+    surface_format_ = target->format->format;
     w_ = target->w;
     h_ = target->h;
     fill_black(0, 0, w_, h_);
@@ -208,14 +211,9 @@ void screen_view::fill_black(int x, int y, int w, int h) {
 void screen_view::blit(const picture8 &pic, int x, int y, int scale) {
     SDL_Surface *src = pic.surface();
     if (!ren_ || !src || scale < 1) return;
-    // The picture's texture, in the format the software renderer copies
-    // fastest (its own surface's) or the GPU's true colour.
-    uint32_t format = gpu_format;
-    if (!gpu_) {
-        SDL_RendererInfo info;
-        if (SDL_GetRendererInfo(ren_, &info) == 0 && info.num_texture_formats > 0)
-            format = info.texture_formats[0];
-    }
+    // The picture's texture: in the software renderer the format of the
+    // surface it draws into, which SDL stretches without a conversion.
+    const uint32_t format = gpu_ ? gpu_format : surface_format_;
     if (!picture_ || picture_w_ != src->w || picture_h_ != src->h || picture_format_ != format) {
         if (picture_) SDL_DestroyTexture(picture_);
         picture_ = SDL_CreateTexture(ren_, format, SDL_TEXTUREACCESS_STREAMING, src->w, src->h);
