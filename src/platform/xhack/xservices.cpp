@@ -211,7 +211,7 @@ private:
     bool shm_available_ = false;   // the server has MIT-SHM with images
     XShmSegmentInfo shm_{};        // the backing's segment, shmaddr null when none
     bool shm_pending_ = false;     // a put from it the server may not have read yet
-    std::vector<uint8_t> scaled_row_;   // one picture row widened to its blocks
+    std::vector<uint8_t> converted_;   // the shown part of one picture row, converted
 
     PALETTEENTRY lut_colours_[256]{};
     unsigned long lut_[256]{};
@@ -496,7 +496,12 @@ void x_services::blit_picture(HWND, int x, int y, int scale) {
         // Rows of whole bytes can be copied: the rows after a block's first
         // are copies of it.
         const bool whole_bytes = bpp % 8 == 0;
-        if (k > 1) scaled_row_.resize(size_t(n));
+        const size_t bytes = size_t(bpp / 8);
+        // The picture columns the window shows, and how far into the first
+        // one's block it starts.
+        const long long first = (x0 - x) / k, cols = (x1 - 1 - x) / k - first + 1;
+        const int skip = int((x0 - x) % k);
+        if (k > 1 && whole_bytes) converted_.resize(size_t(cols) * bytes);
         long long last = -1;
         const uint8_t *done = nullptr;
         for (int row = y0; row < y1; ++row) {
@@ -507,17 +512,19 @@ void x_services::blit_picture(HWND, int x, int y, int scale) {
                 std::memcpy(dst, done, size_t(n) * size_t(bpp / 8));
                 continue;
             }
-            const uint8_t *src = picture_.data() + size_t(r) * size_t(pic_w_);
+            const uint8_t *src = picture_.data() + size_t(r) * size_t(pic_w_) + size_t(first);
+            // Each picture pixel is converted once and then repeated k
+            // times (nearest neighbour: screen column c shows picture
+            // column (c - x) / k).
+            bool written = false;
             if (k == 1) {
-                src += x0 - x;
-            } else {
-                // Nearest neighbour: screen column c shows picture column
-                // (c - x) / k.
-                for (int c = 0; c < n; ++c) scaled_row_[size_t(c)] = src[(x0 + c - static_cast<long long>(x)) / k];
-                src = scaled_row_.data();
+                written = convert_row(src, n, lut_, bpp, msb, dst);
+            } else if (whole_bytes && convert_row(src, int(cols), lut_, bpp, msb, converted_.data())) {
+                widen_row(converted_.data(), int(bytes), skip, n, int(k), dst);
+                written = true;
             }
-            if (!convert_row(src, n, lut_, bpp, msb, dst))
-                for (int c = 0; c < n; ++c) XPutPixel(backing_, x0 + c, row, lut_[src[c]]);
+            if (!written)
+                for (int c = 0; c < n; ++c) XPutPixel(backing_, x0 + c, row, lut_[src[(skip + c) / k]]);
             last = r;
             done = dst;
         }
