@@ -29,7 +29,8 @@ static int usage(std::FILE *out = stderr) {
                  "       vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
                  "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
                  "       vtl demo -o DIR\n"
-                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif\n"
+                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH[@X,Y][,WxH[@X,Y]...]]\n"
+                 "                  [--scale auto|1|2|3|4] -o OUT.gif\n"
                  "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND]\n"
                  "                 [--up AXIS] [--floor] ...\n"
                  "       vtl version | --version | --help\n");
