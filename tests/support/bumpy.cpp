@@ -39,7 +39,8 @@ std::vector<geometry_desc> make_bumpy(const bumpy_desc &d, int geom_no, int text
             const double rr = d.r * (1 + d.bump * std::sin(7 * u) * std::sin(5 * v) + 0.5 * d.bump * std::cos(13 * u + 3 * v));
             const double x = (d.R + rr * std::cos(v)) * std::cos(u), y = (d.R + rr * std::cos(v)) * std::sin(u);
             const double z = rr * std::sin(v);
-            g.p.push_back({x, y * std::cos(tilt) - z * std::sin(tilt), y * std::sin(tilt) + z * std::cos(tilt)});
+            g.p.push_back({d.x + x, d.y + y * std::cos(tilt) - z * std::sin(tilt),
+                           d.z + y * std::sin(tilt) + z * std::cos(tilt)});
         }
     // Point normals: the sum of the (area-weighted) normals of the quads
     // around the point, each quad counted whole.

@@ -14,9 +14,10 @@ struct bumpy_desc {
     float bump = 0.12f;          // bump height, share of the tube radius
     bool faceted = false;        // face normals instead of point normals
     bool open = false;           // leave out every fourth tube segment: holes show the inside
+    float x = 0, y = 0, z = 0;   // centre
 };
 
-// The geometries of a bumpy torus around the origin, tilted toward the
+// The geometries of a bumpy torus around (x, y, z), tilted toward the
 // viewer, numbered from `geom_no` with material `texture`, depth tables
 // sorted. Point normals average the normals of the faces around a point,
 // so a point shared by two parts has the same normal in both.
