@@ -37,13 +37,13 @@ struct pshade_s {
     int sn, hl, stx, sty, sx, sy;
 };
 // One entry of the group being drawn: its flat geometry, where its points
-// begin in cpts and spts and how many there are, and the numbers there of
-// its current triangle's points (merged groups).
+// begin in cpts and spts and how many there are, and its current triangle
+// (merged groups) with the numbers there of its points.
 struct mem_grpent_s {
     mem_render_entry_s *e;
     const mem_flatgeo_s *g;
     int base, np;
-    int p1, p2, p3;
+    int t, p1, p2, p3;
 };
 inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
 inline std::vector<pshade_s> spts;    // shade, highlight, texture, position

@@ -285,7 +285,7 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     if (m && (m->g != g || size_t(m->np) != g->points.size())) return false;
     if (!m) {
         const int base = grp.empty() ? 0 : grp.back().base + grp.back().np;
-        grp.push_back({e, g, base, int(g->points.size()), 0, 0, 0});
+        grp.push_back({e, g, base, int(g->points.size()), 0, 0, 0, 0});
         m = &grp.back();
     }
     const size_t n = g->points.size(), end = size_t(m->base) + n;
@@ -429,37 +429,37 @@ void single(mem_render_entry_s *e) {
     }
 }
 
-// Stores the prepared triangle as the entry's current one.
-void keep(mem_render_entry_s *e) {
-    e->ux1 = ux1, e->uy1 = uy1, e->uz1 = uz1, e->ux2 = ux2, e->uy2 = uy2, e->uz2 = uz2;
-    e->ux3 = ux3, e->uy3 = uy3, e->uz3 = uz3;
-    e->vx1 = vx1, e->vy1 = vy1, e->vz1 = vz1, e->vx2 = vx2, e->vy2 = vy2, e->vz2 = vz2;
-    e->vx3 = vx3, e->vy3 = vy3, e->vz3 = vz3;
-    e->wnx = wnx, e->wny = wny, e->wnz = wnz, e->xpx = xpx;
-    e->sx1 = sx1, e->sy1 = sy1, e->sx2 = sx2, e->sy2 = sy2, e->sx3 = sx3, e->sy3 = sy3;
-    e->sn1 = sn1, e->sn2 = sn2, e->sn3 = sn3, e->hl1 = hl1, e->hl2 = hl2, e->hl3 = hl3;
-    e->stx1 = stx1, e->sty1 = sty1, e->stx2 = stx2, e->sty2 = sty2, e->stx3 = stx3, e->sty3 = sty3;
-    e->vzmax = std::fmax(vz1, std::fmax(vz2, vz3));
-    e->vzmin = std::fmin(vz1, std::fmin(vz2, vz3));
-}
-
-// Copies the entry's current triangle back into the per-triangle globals.
-void fetch(const mem_render_entry_s *e) {
-    vx1 = e->vx1, vy1 = e->vy1, vz1 = e->vz1, vx2 = e->vx2, vy2 = e->vy2, vz2 = e->vz2;
-    vx3 = e->vx3, vy3 = e->vy3, vz3 = e->vz3;
-    sn1 = e->sn1, sn2 = e->sn2, sn3 = e->sn3, hl1 = e->hl1, hl2 = e->hl2, hl3 = e->hl3;
-    stx1 = e->stx1, sty1 = e->sty1, stx2 = e->stx2, sty2 = e->sty2, stx3 = e->stx3, sty3 = e->sty3;
-}
-
 constexpr float exhausted = -666.0f;
+
+// Makes triangle t (which passed the tests) m's current one: the entry
+// keeps what the merge selection compares (scene-space vertices, view
+// depths and their range, pixel positions, face plane); m keeps the
+// triangle and its points for drawing.
+void keep(mem_grpent_s &m, int t) {
+    mem_render_entry_s *e = m.e;
+    const mem_flattri_s &tr = m.g->triangles[size_t(t)];
+    m.t = t;
+    m.p1 = m.base + tr.pt1, m.p2 = m.base + tr.pt2, m.p3 = m.base + tr.pt3;
+    const points_s &p1 = m.g->points[size_t(tr.pt1)], &p2 = m.g->points[size_t(tr.pt2)],
+                   &p3 = m.g->points[size_t(tr.pt3)];
+    e->ux1 = p1.x, e->uy1 = p1.y, e->uz1 = p1.z, e->ux2 = p2.x, e->uy2 = p2.y, e->uz2 = p2.z;
+    e->ux3 = p3.x, e->uy3 = p3.y, e->uz3 = p3.z;
+    e->vz1 = cpts[size_t(m.p1)].z, e->vz2 = cpts[size_t(m.p2)].z, e->vz3 = cpts[size_t(m.p3)].z;
+    const pshade_s &s1 = spts[size_t(m.p1)], &s2 = spts[size_t(m.p2)], &s3 = spts[size_t(m.p3)];
+    e->sx1 = s1.sx, e->sy1 = s1.sy, e->sx2 = s2.sx, e->sy2 = s2.sy, e->sx3 = s3.sx, e->sy3 = s3.sy;
+    e->wnx = tr.wnx, e->wny = tr.wny, e->wnz = tr.wnz, e->xpx = tr.xpx;
+    e->vzmax = std::fmax(e->vz1, std::fmax(e->vz2, e->vz3));
+    e->vzmin = std::fmin(e->vz1, std::fmin(e->vz2, e->vz3));
+}
 
 // Finds the entry's next drawable triangle from `currtri` on and keeps it,
 // or marks the entry exhausted.
 void advance(mem_grpent_s &m) {
     mem_render_entry_s *e = m.e;
     for (; e->currtri < e->no_ddh; ++e->currtri) {
-        if (preparem(m, ddhat(e, e->currtri))) {
-            keep(e);
+        const int t = ddhat(e, e->currtri);
+        if (drawable(m, t)) {
+            keep(m, t);
             return;
         }
     }
@@ -494,7 +494,9 @@ void merged(mem_render_entry_s *head) {
             loadmat(e);
             loaded = e;
         }
-        fetch(e);
+        trival_s v;
+        trivalues(e, *m, rtpart(e->type), e->type >= RT_SMOOTH, m->t, m->g->triangles[size_t(m->t)], v);
+        setvalues(v);
         draw(e, true, cpts[size_t(m->p1)], cpts[size_t(m->p2)], cpts[size_t(m->p3)]);
         ++e->currtri;
         advance(*m);
