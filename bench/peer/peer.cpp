@@ -294,11 +294,20 @@ int main(int argc, char **argv) {
             return 1;
         }
         {
-            // What the loaded scene holds on the heap.
+            // What the loaded scene holds on the heap, and with what the
+            // first frame keeps for the next (render list, per-point values).
             const size_t before = mallinfo2().uordblks;
             readfile(path.c_str(), scene_paths{});
-            const size_t after = mallinfo2().uordblks;
-            std::printf("# %s: %ld triangles, scene in memory %.2f MB\n", m.name, tris, double(after - before) / 1e6);
+            const size_t loaded = mallinfo2().uordblks;
+            picround(640, 480);
+            std::vector<uint8_t> bits(size_t(picw) * pich);
+            picbuild(bits.data());
+            const size_t built = mallinfo2().uordblks;
+            render();
+            const size_t drawn = mallinfo2().uordblks;
+            std::printf("# %s: %ld triangles, scene in memory %.2f MB, %.2f MB after a frame\n", m.name, tris,
+                        double(loaded - before) / 1e6, double(loaded - before + drawn - built) / 1e6);
+            picfree();
             deletefilestruct();
             deleterenlstruct();
         }
