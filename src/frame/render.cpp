@@ -86,10 +86,11 @@ namespace {
 
 // Highlight level of a vertex with shade value sn and normal n.
 inline int hilevel(const mem_render_entry_s *e, int sn, float nx, float ny, float nz) {
-    if (sn <= 0) return 0;
+    // A threshold of 1 or more leaves no ramp to climb: no highlight (the
+    // material's usual case, decided before the dot product).
+    if (sn <= 0 || !(hlth < 1.0f)) return 0;
     const float h = e->hc11 * nx + e->hc21 * ny + e->hc31 * nz + e->hc41;
-    // A threshold of 1 or more leaves no ramp to climb: no highlight.
-    if (!(h >= hlth) || !(hlth < 1.0f)) return 0;
+    if (!(h >= hlth)) return 0;
     return clampi(ftoi(31.0f * (h - hlth) / (1.0f - hlth)), 0, 31);
 }
 
