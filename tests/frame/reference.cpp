@@ -21,10 +21,6 @@ namespace {
 
 constexpr float pi = 3.141592654f;
 constexpr float twopi = 6.2831855f;
-// Texture-x units per radian of azimuth (one turn is 10922) and texture-y
-// units per radian of elevation.
-constexpr float facaz = 1738.2903f;
-constexpr float facel = 5214.871f;
 // Elevation given to a vertex straight above the centre.
 constexpr float polarb = 1.0471627f;
 
