@@ -38,12 +38,15 @@ struct pshade_s {
 };
 // One entry of the group being drawn: its flat geometry, where its points
 // begin in cpts and spts and how many there are, and its current triangle
-// (merged groups) with the numbers there of its points.
+// (merged groups) with the numbers there of its points, and the leaf of
+// its depth table that holds it (number leafno, -1 for none yet).
 struct mem_grpent_s {
     mem_render_entry_s *e;
     const mem_flatgeo_s *g;
     int base, np;
     int t, p1, p2, p3;
+    const ddh_table_entry_a *leaf;
+    int leafno;
 };
 inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
 inline std::vector<pshade_s> spts;    // shade, highlight, texture, position

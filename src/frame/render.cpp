@@ -286,7 +286,7 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     if (m && (m->g != g || size_t(m->np) != g->points.size())) return false;
     if (!m) {
         const int base = grp.empty() ? 0 : grp.back().base + grp.back().np;
-        grp.push_back({e, g, base, int(g->points.size()), 0, 0, 0, 0});
+        grp.push_back({e, g, base, int(g->points.size()), 0, 0, 0, 0, nullptr, -1});
         m = &grp.back();
     }
     const size_t n = g->points.size(), end = size_t(m->base) + n;
@@ -401,10 +401,6 @@ inline bool known_type(int type) {
     return type >= 0 && type <= RT_SMOOTH + RT_TRANSPARENT && type % 10 == 0 && rtpart(type) <= RT_TRANSPARENT;
 }
 
-// Triangle number j of the entry's depth table; a missing block reads as
-// triangle 0, like any missing slot of a paged table.
-inline int ddhat(const mem_render_entry_s *e, int j) { return vget<ddh_table_entry_a>(e->ddh, j); }
-
 void single(mem_render_entry_s *e) {
     if (!known_type(e->type) || !e->texture) return;
     loadmat(e);
@@ -414,7 +410,8 @@ void single(mem_render_entry_s *e) {
     const int part = rtpart(e->type);
     const bool smooth = e->type >= RT_SMOOTH;
     for (int j = 0; j < e->no_ddh;) {
-        // The table a leaf of 32 at a time.
+        // The table a leaf of 32 at a time; a missing leaf reads as triangle
+        // 0, like any missing slot of a paged table.
         const ddh_table_entry_a *leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
         const int end = std::min(e->no_ddh, (j | 31) + 1);
         for (; j < end; ++j) {
@@ -458,7 +455,14 @@ void keep(mem_grpent_s &m, int t) {
 void advance(mem_grpent_s &m) {
     mem_render_entry_s *e = m.e;
     for (; e->currtri < e->no_ddh; ++e->currtri) {
-        const int t = ddhat(e, e->currtri);
+        // The depth table a leaf of 32 at a time; a missing leaf reads as
+        // triangle 0, like any missing slot of a paged table.
+        const int j = e->currtri;
+        if (j >> 5 != m.leafno) {
+            m.leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
+            m.leafno = j >> 5;
+        }
+        const int t = m.leaf ? m.leaf->p[j & 31] : 0;
         if (drawable(m, t)) {
             keep(m, t);
             return;
