@@ -27,6 +27,7 @@ const key keys[] = {
     {"Misc", "Normal"},        {"Misc", "InstallDirectory"}, {"Misc", "MapsDirectory"},
     {"Misc", "BackgroundMap"}, {"Entries", "EntryFN000"},    {"Entries", "EntryPM000"},
     {"Entries", "EntryFN001"}, {"Entries", "EntryPM001"},    {"ENTRIES", "entrypm002"},
+    {"Misc", "PixelScale"},
 };
 
 const std::string &folder() {
@@ -77,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     VT_FUZZ_CHECK(noent >= 1 && noent <= max_entries);
     read_entries();
     read_misc_settings();
+    VT_FUZZ_CHECK(pixscale >= 0 && pixscale <= max_pixel_scale);
     for (int i = 0; i < noent; ++i) {
         default_entry();
         parse_entry(pma[i]);

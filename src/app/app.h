@@ -38,6 +38,7 @@ inline int picw2, pich2;       // one third of the picture
 inline int picw3, pich3;       // two thirds of the picture
 inline std::string mapsdir;    // folder the loader searches for texture maps
 inline std::string sbackgroundbmp;   // the background bitmap's file name
+inline int pixscale;           // pixel scale setting: 0 Auto, else 1..max_pixel_scale
 
 // Whether the whole command line asks for the saver role ("/s", "-s", "/S"
 // or "-S"); anything else is the configuration role.
@@ -54,8 +55,11 @@ std::string executable_dir();
 // when no such file exists), when there is no settings file yet. True when
 // it wrote one.
 bool write_first_ini();
-// [Misc] settings: iminv, instdir, mapsdir and sbackgroundbmp, with defaults
-// built from the executable's folder.
+// Largest pixel scale the settings offer.
+constexpr int max_pixel_scale = 4;
+
+// [Misc] settings: iminv, instdir, mapsdir, sbackgroundbmp and pixscale,
+// with defaults built from the executable's folder (pixel scale Auto).
 void read_misc_settings();
 // Start values of the picture and camera settings before any scene.
 void set_start_values();
@@ -156,7 +160,9 @@ inline std::string openpath;                 // its folder, with the trailing se
 inline std::string openfn;                   // its file-name part
 inline int initvx, initvy, initpx, initpy;   // start velocity and position of the picture
 inline int currvx, currvy;                   // picture velocity on the screen
-inline int currpx, currpy, prevpx, prevpy;   // current and previous position
+inline int currpx, currpy, prevpx, prevpy;   // current and previous position, on playmon
+inline screen_rect playmon;                  // the monitor the picture plays on
+inline int pixk = 1;                         // a picture pixel is pixk x pixk screen pixels
 inline WPARAM fAppActive;                    // last activation state
 inline unsigned prevtime;                    // mm time of the last rendered frame, 0 none
 inline float frametime, framerate;           // ms between the last two frames, per second
@@ -201,6 +207,14 @@ void after_frame();
 // of the two ratios screen / display, so the picture keeps its shape and
 // its share of the screen.
 void scale_to_screen(int &w, int &h, int sw, int sh, int dw, int dh);
+// The pixel scale Auto picks for a monitor of `rows` rows: the entry sizes
+// are meant for about 1080 rows, so max(1, rows / 1080 rounded).
+int auto_pixel_scale(int rows);
+// Full screen on a monitor of mw x mh at pixel scale k: k raised until the
+// picture fits the picture limit, and the picture's size at that scale in
+// whole 16 x 4 blocks (at most 15 columns and 3 rows of picture pixels, and
+// what k does not divide, are left over).
+void full_screen_picture(int mw, int mh, int &k, int &w, int &h);
 // Frame timer period in ms for aspeed frames per second.
 unsigned frame_period();
 // Command line that starts the saver again: the program's own executable
@@ -233,6 +247,9 @@ constexpr int file = 45, browse = 13, duration = 421, xsize = 429, ysize = 430, 
 // Setup dialog "DIASET".
 namespace diaset_id {
 constexpr int install_dir = 45, maps_dir = 19, background_map = 20, ok = 1, cancel = 2, help = 431;
+// Pixel scale: Auto, then 1 .. max_pixel_scale, in this order.
+constexpr int scale_auto = 21, scale_4 = 25;
+static_assert(scale_4 - scale_auto == max_pixel_scale);
 }
 
 extern const dialog_template dlg_pref, dlg_cfgent, dlg_diaset;

@@ -14,7 +14,7 @@ using K = control_kind;
 // ---------------------------------------------------------------------------
 
 const dialog_template dlg_pref = {
-    "Dialogpref", "Vortella", 204, 207,
+    "Dialogpref", "Vortella " VT_VERSION, 204, 207,
     {
         {pref_id::list, K::list, "", 8, 8, 130, 120},
         {pref_id::add, K::button, "ADD", 146, 8, 50, 14},
@@ -91,6 +91,12 @@ const dialog_template dlg_diaset = {
         {diaset_id::maps_dir, K::edit, "", 90, 28, 234, 12},
         {-1, K::text, "Background Map", 8, 50, 78, 10},
         {diaset_id::background_map, K::edit, "", 90, 48, 234, 12},
+        {-1, K::group, "Pixel scale", 8, 68, 316, 30},
+        {diaset_id::scale_auto, K::radio, "Auto", 16, 81, 50, 10},
+        {diaset_id::scale_auto + 1, K::radio, "1", 76, 81, 30, 10},
+        {diaset_id::scale_auto + 2, K::radio, "2", 116, 81, 30, 10},
+        {diaset_id::scale_auto + 3, K::radio, "3", 156, 81, 30, 10},
+        {diaset_id::scale_4, K::radio, "4", 196, 81, 30, 10},
         {diaset_id::ok, K::button, "OK", 8, 120, 54, 14},
         {diaset_id::cancel, K::button, "Cancel", 70, 120, 54, 14},
         {diaset_id::help, K::button, "Help", 270, 120, 54, 14},
@@ -355,13 +361,22 @@ int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
         s->set_item_text(dlg, install_dir, instdir.c_str());
         s->set_item_text(dlg, maps_dir, mapsdir.c_str());
         s->set_item_text(dlg, background_map, sbackgroundbmp.c_str());
+        s->check_radio(dlg, scale_auto, scale_4, scale_auto + pixscale);
         return 1;
-    case WM_COMMAND:
-        switch (int(LOWORD(wParam))) {
+    case WM_COMMAND: {
+        const int id = int(LOWORD(wParam));
+        // The pixel scale is only marked until OK takes it, like the edits.
+        if (id >= scale_auto && id <= scale_4) {
+            s->check_radio(dlg, scale_auto, scale_4, id);
+            return 1;
+        }
+        switch (id) {
         case ok:
             instdir = s->get_item_text(dlg, install_dir, path_size);
             mapsdir = s->get_item_text(dlg, maps_dir, path_size);
             sbackgroundbmp = s->get_item_text(dlg, background_map, path_size);
+            for (int i = scale_auto; i <= scale_4; ++i)
+                if (s->is_button_checked(dlg, i) == BST_CHECKED) pixscale = i - scale_auto;
             s->end_dialog(dlg, IDOK);
             return 1;
         case cancel:
@@ -372,6 +387,7 @@ int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
             return 1;
         }
         return 0;
+    }
     }
     return 0;
 }

@@ -18,6 +18,10 @@ int main(int argc, char **argv) {
     xhack::install_stop_handlers();
 
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--version" || args[0] == "-version")) {
+        std::printf("vortella-hack %s\n", VT_VERSION);
+        return 0;
+    }
     xhack::options o;
     std::string err;
     if (!xhack::parse_options(args, std::getenv("XSCREENSAVER_WINDOW"), o, err)) {

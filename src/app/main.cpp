@@ -30,6 +30,22 @@ int main(int argc, char **argv) {
         cmdline += argv[i];
     }
 
+    // Answered without the display.
+    if (cmdline == "--version") {
+        std::printf("vortella %s\n", VT_VERSION);
+        return 0;
+    }
+    if (cmdline == "--help") {
+        std::fputs("usage: vortella /S          run the saver full screen (also /s, -s, -S)\n"
+                   "       vortella             the playlist dialog (so do other arguments)\n"
+                   "       vortella --version   print the version\n"
+                   "The settings are in $XDG_CONFIG_HOME/vortella/VORTELLA.INI\n"
+                   "(~/.config/vortella/VORTELLA.INI); vortella-hack plays the same\n"
+                   "playlist under XScreenSaver. See vortella(6).\n",
+                   stdout);
+        return 0;
+    }
+
     std::string err;
     services *desktop = make_desktop_services(&err);
     if (!desktop) {

@@ -101,6 +101,7 @@ void write_playlist() {
     s->write_profile_string("Misc", "BackgroundMap", sbackgroundbmp.c_str(), ini_name);
     s->write_profile_string("Misc", "MapsDirectory", mapsdir.c_str(), ini_name);
     s->write_profile_string("Misc", "InstallDirectory", instdir.c_str(), ini_name);
+    s->write_profile_string("Misc", "PixelScale", std::to_string(pixscale).c_str(), ini_name);
 }
 
 int named_entry(int n) {

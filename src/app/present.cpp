@@ -1,6 +1,7 @@
 // Frame presentation: one camera step, one frame rendered into the
 // off-screen picture, the picture copied to the black screen at its place,
 // and that place moved for the bouncing modes.
+#include <climits>
 #include <cstdlib>
 
 #include "app/app.h"
@@ -17,21 +18,22 @@ int nudge() {
     return up - down;
 }
 
-// Moves the picture by its velocity; an edge reflects the velocity along
-// its axis and nudges the other one. Only left and right edges turn the
-// camera's and the light's rotation round in mode 2.
+// Moves the picture by its velocity; an edge of the playing monitor
+// reflects the velocity along its axis and nudges the other one. Only left
+// and right edges turn the camera's and the light's rotation round in
+// mode 2. The velocity counts picture pixels, so a scaled picture moves
+// pixk screen pixels for each and its motion looks the same.
 void move_picture() {
-    services *s = sys();
-    const int room_x = s->screen_width() - picw, room_y = s->screen_height() - pich;
+    const int room_x = playmon.w - pixk * picw, room_y = playmon.h - pixk * pich;
     prevpx = currpx;
     prevpy = currpy;
-    currpx += currvx;
-    currpy += currvy;
+    currpx += pixk * currvx;
+    currpy += pixk * currvy;
     if (currpx > room_x || currpx < 0) {
         currpx = prevpx;
         currvx = -currvx;
         currvy += nudge();
-        currpx += currvx;
+        currpx += pixk * currvx;
         if (amode == 2) {
             CamRotRate = -CamRotRate;
             litsp = -litsp;
@@ -41,7 +43,7 @@ void move_picture() {
         currpy = prevpy;
         currvy = -currvy;
         currvx += nudge();
-        currpy += currvy;
+        currpy += pixk * currvy;
     }
     // With less room than the speed a reflected step can still leave the
     // screen; the picture then stops at the edge (its velocity is kept).
@@ -53,12 +55,30 @@ void move_picture() {
 
 }  // namespace
 
+int auto_pixel_scale(int rows) {
+    const long long k = (static_cast<long long>(rows) + 540) / 1080;
+    return k < 1 ? 1 : k > INT_MAX ? INT_MAX : static_cast<int>(k);
+}
+
+void full_screen_picture(int mw, int mh, int &k, int &w, int &h) {
+    if (k < 1) k = 1;
+    if (mw < 1) mw = 1;
+    if (mh < 1) mh = 1;
+    // The scale goes up until a side fits; rounding down to blocks then
+    // never meets the limit, which would leave more than blocks black.
+    while (mw / k > pic_max || mh / k > pic_max) ++k;
+    w = mw / k / 16 * 16;
+    h = mh / k / 4 * 4;
+    if (w < 16) w = 16;
+    if (h < 4) h = 4;
+}
+
 int AppPaint(HWND hwnd) {
     services *s = sys();
     if (ftsw == 1) {
         ftsw = 0;
-        // The whole screen, however large; pictures of an earlier entry may
-        // have been anywhere on it.
+        // The whole screen, every monitor, however large; pictures of an
+        // earlier entry may have been anywhere on it.
         const int sw = s->screen_width(), sh = s->screen_height();
         s->fill_black(hwnd, 0, 0, sw > black_extent ? sw : black_extent,
                       sh > black_extent ? sh : black_extent);
@@ -84,8 +104,9 @@ int AppPaint(HWND hwnd) {
 
     if (force_blit == 1) {
         force_blit = 0;
-        if (amode == 1 || amode == 2) s->fill_black(hwnd, prevpx, prevpy, picw, pich);
-        s->blit_picture(hwnd, currpx, currpy);
+        if (amode == 1 || amode == 2)
+            s->fill_black(hwnd, playmon.x + prevpx, playmon.y + prevpy, pixk * picw, pixk * pich);
+        s->blit_picture(hwnd, playmon.x + currpx, playmon.y + currpy, pixk);
     }
 
     if (amode == 1 || amode == 2) move_picture();

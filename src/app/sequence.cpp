@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "frame/frame.h"
+#include "platform/monitors.h"
 #include "scene/ftoi.h"
 
 namespace vortella {
@@ -61,8 +62,16 @@ void on_create(HWND hwnd) {
     s->mm_begin_period(nTimerRes);
 }
 
+// The monitor the picture plays on, held inside the screen.
+screen_rect play_area(services *s) {
+    const screen_rect screen{0, 0, s->screen_width(), s->screen_height()};
+    const screen_rect m = intersect(s->playing_monitor(), screen);
+    return m.w > 0 && m.h > 0 ? m : screen;
+}
+
 // Size: the picture for the current entry, its row table, transparency
-// marks and background, and its start place and velocity on the screen.
+// marks and background, and its start place and velocity on the playing
+// monitor.
 void on_size() {
     services *s = sys();
     if (noproc == 0)
@@ -70,25 +79,29 @@ void on_size() {
     else
         show_cursor();
 
-    const int sw = s->screen_width(), sh = s->screen_height();
+    playmon = play_area(s);
+    const int mw = playmon.w, mh = playmon.h;
+    int dw = 0, dh = 0;
+    s->display_size(dw, dh);
+    // A monitor smaller than its display is a window, such as a preview:
+    // the picture shrinks with it (scale_to_screen) and keeps its pixels
+    // one to one. On a whole monitor the pixels are scaled as set, Auto by
+    // the display's rows.
+    const bool window = dw > 0 && dh > 0 && (mw < dw || mh < dh);
+    pixk = window ? 1 : pixscale > 0 ? pixscale : auto_pixel_scale(dh > 0 ? dh : mh);
     // Every size message builds the picture from the entry's own size, so a
     // screen that changes size (a window) gets it scaled afresh each time.
     if (ftan == 0) {
-        int dw = 0, dh = 0;
-        s->display_size(dw, dh);
         picw = dsizex;
         pich = dsizey;
-        scale_to_screen(picw, pich, sw, sh, dw, dh);
+        scale_to_screen(picw, pich, mw, mh, dw, dh);
     }
-    if (amode == 6) {
-        initpx = initpy = 0;
-        picw = sw;
-        pich = sh;
-    }
-    // A picture larger than the screen (asked for by the settings) is made
-    // no larger than the screen, so the bouncing and random places stay on
+    if (amode == 6) full_screen_picture(mw, mh, pixk, picw, pich);
+    // A picture larger than the monitor (asked for by the settings) is made
+    // no larger than the monitor, so the bouncing and random places stay on
     // it; then the size is rounded down to whole 16 x 4 blocks.
-    picround(picw < sw ? picw : sw, pich < sh ? pich : sh);
+    const int fit_w = mw / pixk, fit_h = mh / pixk;
+    picround(picw < fit_w ? picw : fit_w, pich < fit_h ? pich : fit_h);
     set_picture_sizes();
 
     const int r = std::rand() % 359;
@@ -96,11 +109,14 @@ void on_size() {
     initvx = ftoi(10.0f * float(std::cos(double(a))));
     initvy = ftoi(10.0f * float(std::sin(double(a))));
 
-    const int rx = sw - picw, ry = sh - pich;
+    // Places are on the playing monitor, in screen pixels; the picture
+    // covers pixk times its size there.
+    const int rx = mw - pixk * picw, ry = mh - pixk * pich;
     if (amode == 1 || amode == 2 || amode == 4) {
         initpx = rx > 0 ? std::rand() % rx : 0;
         initpy = ry > 0 ? std::rand() % ry : 0;
-    } else if (amode == 3) {
+    } else if (amode == 3 || amode == 6) {
+        // Full screen centres what its whole blocks leave over.
         initpx = rx / 2;
         initpy = ry / 2;
     }

@@ -73,6 +73,11 @@ void read_misc_settings() {
     def += pathsep;
     def += "BGROUND.BMP";
     sbackgroundbmp = s->get_profile_string("Misc", "BackgroundMap", def.c_str(), path_size, ini_name);
+    // A file from before the setting has no key: Auto. A hand-edited value
+    // out of range plays as the nearest one the dialog offers.
+    pixscale = s->get_profile_int("Misc", "PixelScale", 0, ini_name);
+    if (pixscale < 0) pixscale = 0;
+    if (pixscale > max_pixel_scale) pixscale = max_pixel_scale;
 }
 
 void set_start_values() {

@@ -17,6 +17,7 @@ void reset_app() {
     picw2 = pich2 = picw3 = pich3 = 0;
     mapsdir.clear();
     sbackgroundbmp.clear();
+    pixscale = 0;
     for (int i = 0; i < max_entries; ++i) fna[i].clear(), pma[i].clear();
     noent = curent = aspeed = seqm = 0;
     for (const entry_param &p : entry_params) *p.value = 0;
@@ -33,6 +34,8 @@ void reset_app() {
     openfn.clear();
     initvx = initvy = initpx = initpy = 0;
     currvx = currvy = currpx = currpy = prevpx = prevpy = 0;
+    playmon = {0, 0, 0, 0};
+    pixk = 1;
     fAppActive = 0;
     prevtime = 0;
     frametime = framerate = 0;

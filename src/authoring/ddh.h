@@ -10,13 +10,17 @@ namespace vortella {
 
 // Fills the 32 depth tables of `g`. Each table starts from a sort along its
 // view direction (the direction points from the object toward the camera),
-// farthest centre first; then every pair of triangles that may overlap on
-// the screen for some camera of that direction class is ordered by
-// plane-side tests, and the tables follow those pair orders wherever they do
-// not contradict each other. Triangles that the renderer can never draw
-// (two corners at the same place) are left out. Runs the 32 directions on
-// up to `threads` threads (0: as many as the machine has); the result does
-// not depend on the thread count.
+// farthest centre first. Every pair of triangles that may overlap on the
+// screen for some camera of that direction class is judged: where one
+// order is right for every such camera and the sort has the other, the
+// pair is repaired, most pixels at stake first (counted on a few views of
+// the class drawn with a depth buffer), as far as the repairs and the
+// orders the sort has right allow; pairs whose right order changes within
+// the class keep the sort's order. A table that shows any of those views
+// worse than the sort is replaced by the sort. Triangles that the renderer
+// can never draw (two corners at the same place) are left out. Runs the 32
+// directions on up to `threads` threads (0: as many as the machine has);
+// the result does not depend on the thread count.
 void build_ddh(geometry_desc &g, int threads = 0);
 
 // The plain sort alone: centre distance along each direction, ties by the

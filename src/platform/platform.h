@@ -68,6 +68,11 @@ inline unsigned LOWORD(WPARAM w) { return unsigned(w & 0xFFFF); }
 inline unsigned HIWORD(WPARAM w) { return unsigned((w >> 16) & 0xFFFF); }
 inline WPARAM MAKEWPARAM(unsigned lo, unsigned hi) { return WPARAM((hi & 0xFFFF) << 16 | (lo & 0xFFFF)); }
 
+// A rectangle of screen pixels: its top-left corner and its size.
+struct screen_rect {
+    int x, y, w, h;
+};
+
 // A queued message.
 struct MSG {
     HWND hwnd;
@@ -153,14 +158,22 @@ struct services {
 
     // --- Screen, cursor and display --------------------------------------
 
+    // The screen: every monitor the saver covers, as one rectangle with its
+    // top-left corner at (0, 0) (the bounding box of the monitors).
     virtual int screen_width() = 0;
     virtual int screen_height() = 0;
-    // The size of the display the screen stands for. A backend whose screen
-    // is a window smaller than the display (a preview) answers the display
-    // (the monitor the window is on); by default the screen itself.
+    // The monitor the picture plays on, in screen coordinates: the one the
+    // pointer is on, or the primary one. By default the whole screen, which
+    // is then one monitor.
+    virtual screen_rect playing_monitor() { return {0, 0, screen_width(), screen_height()}; }
+    // The size of the display the playing monitor stands for. A backend
+    // whose screen is a window smaller than the display (a preview) answers
+    // the display (the monitor the window is on); by default the playing
+    // monitor itself.
     virtual void display_size(int &w, int &h) {
-        w = screen_width();
-        h = screen_height();
+        const screen_rect m = playing_monitor();
+        w = m.w;
+        h = m.h;
     }
     // The colour depth of the screen device (bits per pixel times planes)
     // and whether it is a palette device; false when there is no device.
@@ -227,8 +240,10 @@ struct services {
     // apart. Null when it cannot be made; then the previous picture stays.
     virtual uint8_t *create_picture(int w, int h) = 0;
     virtual void release_picture() = 0;
-    // Copies the whole current picture 1:1 to the screen at (x, y).
-    virtual void blit_picture(HWND w, int x, int y) = 0;
+    // Copies the whole current picture to the screen with its top-left
+    // corner at (x, y), every pixel shown as a block of scale x scale screen
+    // pixels (scale 1: pixel for pixel).
+    virtual void blit_picture(HWND w, int x, int y, int scale) = 0;
     // Fills a rectangle of the screen with black.
     virtual void fill_black(HWND w, int x, int y, int cx, int cy) = 0;
 

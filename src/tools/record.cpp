@@ -1,11 +1,13 @@
 // vtl record: runs the saver on the headless backend for a span of virtual
 // time and writes the whole virtual screen after every frame-timer tick as
 // an animated GIF: black screen, bouncing picture and entry switches as a
-// user would see them.
+// user would see them, on one monitor or several.
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "app/app.h"
 #include "authoring/demos.h"
+#include "platform/monitors.h"
 #include "tools/image/image.h"
 #include "tools/vtl.h"
 
@@ -22,14 +25,71 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif\n");
+                 "usage: vtl record [--ini FILE] [--seconds S] [--screen WxH[@X,Y][,WxH[@X,Y]...]]\n"
+                 "                  [--scale auto|1|2|3|4] -o OUT.gif\n");
     return 2;
 }
 
-bool parsesize(const char *s, int &w, int &h) {
-    char x = 0, extra = 0;
-    return std::sscanf(s, "%d%c%d%c", &w, &x, &h, &extra) == 3 && (x == 'x' || x == 'X') &&
-           w >= 32 && h >= 32 && w <= 4096 && h <= 4096;
+// Limits of a recording: a monitor's side, the virtual screen's side and
+// its pixels (every frame is held in memory twice).
+constexpr int monitor_max = 8192, screen_side_max = 16384;
+constexpr long long screen_pixels_max = 1LL << 27;
+
+// A decimal number with an optional minus at `p`, advancing it; false when
+// none is there or it is out of range.
+bool number(const char *&p, int &v) {
+    // Digits, or a minus and digits: no blanks or plus signs as strtol
+    // would take them.
+    if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '-') return false;
+    char *end = nullptr;
+    errno = 0;
+    const long n = std::strtol(p, &end, 10);
+    if (end == p || errno || n < INT_MIN / 2 || n > INT_MAX / 2) return false;
+    v = int(n);
+    p = end;
+    return true;
+}
+
+// The monitors of --screen: "WxH" for one, several joined by ",". A monitor
+// may say where it lies ("@X,Y", its top-left corner, negative allowed);
+// one that does not lies right of the one before it, tops aligned (the
+// first at 0,0). The picture plays on the first. Monitors must not overlap.
+bool parsescreen(const char *s, std::vector<screen_rect> &out) {
+    out.clear();
+    const char *p = s;
+    for (;;) {
+        screen_rect m{0, 0, 0, 0};
+        if (!number(p, m.w) || (*p != 'x' && *p != 'X')) return false;
+        ++p;
+        if (!number(p, m.h)) return false;
+        if (m.w < 32 || m.h < 32 || m.w > monitor_max || m.h > monitor_max) return false;
+        if (*p == '@') {
+            ++p;
+            if (!number(p, m.x) || *p++ != ',' || !number(p, m.y)) return false;
+        } else if (!out.empty()) {
+            m.x = out.back().x + out.back().w;
+            m.y = out.back().y;
+        }
+        for (const screen_rect &o : out)
+            if (intersect(m, o).w > 0) return false;
+        out.push_back(m);
+        if (*p == 0) break;
+        if (*p++ != ',') return false;
+    }
+    const monitor_layout l = lay_out_monitors(out);
+    return l.width <= screen_side_max && l.height <= screen_side_max &&
+           static_cast<long long>(l.width) * l.height <= screen_pixels_max;
+}
+
+// --scale: "auto" (0) or 1 .. max_pixel_scale.
+bool parsescale(const char *s, int &k) {
+    if (std::strcmp(s, "auto") == 0) {
+        k = 0;
+        return true;
+    }
+    if (s[0] < '1' || s[0] > '0' + max_pixel_scale || s[1]) return false;
+    k = s[0] - '0';
+    return true;
 }
 
 // Seconds, more than 0 and at most an hour (whole milliseconds).
@@ -53,6 +113,7 @@ struct recorder : tool_services {
     // (the first settings file of a fresh installation is written there).
     std::string ini;
     std::map<std::string, std::string> memory;   // "section\nkey", lower case
+    int scale = -1;   // --scale: the pixel scale the saver reads, -1 the settings'
 
     gif_writer gif;
     std::string out, err;
@@ -73,6 +134,7 @@ struct recorder : tool_services {
         return size ? v.substr(0, size - 1) : std::string();
     }
     int get_profile_int(const char *section, const char *key, int def, const char *file) override {
+        if (scale >= 0 && lower(section) == "misc" && lower(key) == "pixelscale") return scale;
         if (!ini.empty()) return ini_get_int(ini, section, key, def);
         auto it = memory.find(memkey(section, key));
         if (it == memory.end()) return def;
@@ -128,7 +190,8 @@ struct recorder : tool_services {
 int cmd_record(int argc, char **argv) {
     std::string ini, out;
     unsigned ms = 10000;
-    int sw = 640, sh = 480;
+    std::vector<screen_rect> monitors{{0, 0, 640, 480}};
+    int scale = -1;
     for (int i = 0; i < argc; ++i) {
         const std::string a = argv[i];
         const bool more = i + 1 < argc;
@@ -139,7 +202,15 @@ int cmd_record(int argc, char **argv) {
         } else if (a == "--seconds" && more) {
             if (!parseseconds(argv[++i], ms)) return usage();
         } else if (a == "--screen" && more) {
-            if (!parsesize(argv[++i], sw, sh)) return usage();
+            if (!parsescreen(argv[++i], monitors)) {
+                std::fprintf(stderr, "vtl record: bad screen '%s'\n", argv[i]);
+                return usage();
+            }
+        } else if (a == "--scale" && more) {
+            if (!parsescale(argv[++i], scale)) {
+                std::fprintf(stderr, "vtl record: bad scale '%s'\n", argv[i]);
+                return usage();
+            }
         } else {
             std::fprintf(stderr, "vtl record: unexpected argument '%s'\n", argv[i]);
             return usage();
@@ -156,8 +227,11 @@ int cmd_record(int argc, char **argv) {
     recorder rec;
     rec.ini = ini;
     rec.out = out;
-    rec.screen_w = sw;
-    rec.screen_h = sh;
+    rec.scale = scale;
+    // The whole virtual screen is recorded; the picture plays on the first
+    // monitor, as on the one the pointer is on.
+    rec.set_monitors(monitors, 0);
+    const int sw = rec.screen_w, sh = rec.screen_h;
     rec.limit = ms;
     // The saver's own folder: beside this tool in an installation.
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -21,17 +21,20 @@ int tool_services::message_box(const char *text, const char *caption, unsigned) 
 
 using namespace vortella;
 
-static int usage() {
-    std::fprintf(stderr,
+// The usage on `out`; 2, the status of a bad command line.
+static int usage(std::FILE *out = stderr) {
+    std::fprintf(out,
                  "usage: vtl info SCENE.vtl [--json] [--maps DIR] [--background BMP]\n"
                  "       vtl sample SCENE.vtl\n"
                  "       vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
                  "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
                  "       vtl demo -o DIR\n"
                  "       vtl gallery -o DIR\n"
-                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif\n"
+                 "       vtl record [--ini FILE] [--seconds S] [--screen WxH[@X,Y][,WxH[@X,Y]...]]\n"
+                 "                  [--scale auto|1|2|3|4] -o OUT.gif\n"
                  "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND]\n"
-                 "                 [--up AXIS] [--floor] ...\n");
+                 "                 [--up AXIS] [--floor] ...\n"
+                 "       vtl version | --version | --help\n");
     return 2;
 }
 
@@ -54,7 +57,11 @@ int run(int argc, char **argv) {
     if (cmd == "record") return cmd_record(argc - 2, argv + 2);
 #endif
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
-        usage();
+        usage(stdout);
+        return 0;
+    }
+    if (cmd == "version" || cmd == "--version") {
+        std::printf("vtl %s\n", VT_VERSION);
         return 0;
     }
     std::fprintf(stderr, "vtl: unknown command '%s'\n", cmd.c_str());

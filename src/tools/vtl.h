@@ -35,11 +35,15 @@ int cmd_gallery(int argc, char **argv);
 // description. Exit status: 0 written, 2 failed (the message on stderr).
 int cmd_build(int argc, char **argv);
 
-// vtl record [--ini FILE] [--seconds S] [--screen WxH] -o OUT.gif: the
-// saver on a virtual screen for S seconds of virtual time (default 10, on
-// 640 x 480), one GIF frame per frame-timer tick; without --ini it plays
-// the demo playlist. Exit status: 0 written, 1 the saver ended early or the
-// file cannot be written, 2 bad arguments.
+// vtl record [--ini FILE] [--seconds S] [--screen MONITORS] [--scale K]
+// -o OUT.gif: the saver on a virtual screen for S seconds of virtual time
+// (default 10, on one 640 x 480 monitor), one GIF frame per frame-timer
+// tick; without --ini it plays the demo playlist. MONITORS is "WxH", or
+// several joined by "," each placed with "@X,Y" or right of the one before
+// ("1920x1080,2560x1440@1920,0"); the picture plays on the first and the
+// GIF holds them all. K is the pixel scale, "auto" or 1..4 (default: the
+// settings'). Exit status: 0 written, 1 the saver ended early or the file
+// cannot be written, 2 bad arguments.
 int cmd_record(int argc, char **argv);
 
 }  // namespace vortella

@@ -186,5 +186,32 @@ TEST_F(dialogs, SetupEditsTheFoldersAndHelpOpensTheIndex) {
     EXPECT_EQ(svc.help, strings(2, "/opt/vortella/VORTELLA.HLP"));
 }
 
+// The pixel scale: Auto for a file without the key; a choice counts only
+// when Setup closes with OK, and the playlist's OK saves it.
+TEST_F(dialogs, SetupChoosesThePixelScaleAndOkKeepsIt) {
+    namespace D = diaset_id;
+    write_ini("[Misc]\nNormal=1\n");
+    read_misc_settings();
+    EXPECT_EQ(pixscale, 0);
+    svc.do_click(P::setup);
+    svc.do_click(D::scale_auto + 2);
+    svc.do_click(D::cancel);
+    svc.do_click(P::setup);
+    svc.do_click(D::scale_auto + 3);
+    svc.do_click(D::scale_auto + 1);
+    svc.do_click(D::ok);
+    svc.do_click(P::setup);   // shows the choice kept, and leaves it
+    svc.do_click(D::ok);
+    ok();
+    const auto &set = svc.closed_dialogs.at("DIASET");
+    for (int i = D::scale_auto; i <= D::scale_4; ++i)
+        EXPECT_EQ(set.items.at(i).check, i == D::scale_auto + 1 ? BST_CHECKED : BST_UNCHECKED) << i;
+    EXPECT_EQ(pixscale, 1);
+    EXPECT_EQ(ini("Misc", "PixelScale"), "1");
+    write_ini("[Misc]\nPixelScale=-3\n");
+    read_misc_settings();
+    EXPECT_EQ(pixscale, 0);
+}
+
 }  // namespace
 }  // namespace vortella::test

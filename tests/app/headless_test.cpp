@@ -81,10 +81,10 @@ TEST_F(headless, PicturesAreCopiedOneToOneAndClipped) {
     uint8_t *p = svc.create_picture(32, 4);
     ASSERT_NE(p, nullptr);
     for (int i = 0; i < 32 * 4; ++i) p[i] = uint8_t(i + 1);
-    svc.blit_picture(w, 620, 478);
+    svc.blit_picture(w, 620, 478, 1);
     EXPECT_EQ(svc.pixel(620, 478), 1);
     EXPECT_EQ(svc.pixel(639, 479), 32 + 20);
-    svc.blit_picture(w, -10, 0);
+    svc.blit_picture(w, -10, 0, 1);
     EXPECT_EQ(svc.pixel(0, 0), 11);
     svc.fill_black(w, -5, -5, 10, 10);
     EXPECT_EQ(svc.pixel(4, 4), 0);
@@ -99,7 +99,7 @@ TEST_F(headless, PicturesAreCopiedOneToOneAndClipped) {
     svc.orientation = 0;
     p = svc.create_picture(32, 4);
     for (int i = 0; i < 32 * 4; ++i) p[i] = uint8_t(i + 1);
-    svc.blit_picture(w, 0, 10);
+    svc.blit_picture(w, 0, 10, 1);
     EXPECT_EQ(svc.pixel(0, 13), 1);
     EXPECT_EQ(svc.pixel(0, 10), 3 * 32 + 1);
 }

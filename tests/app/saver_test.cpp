@@ -200,11 +200,11 @@ TEST_F(saver, TheThirdMouseMoveOrDeactivationEndsOnlyTheSaver) {
 // --- The picture per entry ---------------------------------------------------------
 
 // Sizes round down to whole blocks and are limited to the screen; full
-// screen fills it in whole blocks.
+// screen fills it in whole blocks, what they leave centred.
 TEST_F(saver, PictureSizesRoundDownToWholeBlocksWithinTheScreen) {
     const struct { int screen_w, screen_h, mode, w, h, pic_w, pic_h, x, y; } cases[] = {
         {640, 480, 3, 333, 203, 320, 200, 160, 140},   // centred
-        {650, 487, 6, 100, 100, 640, 484, 0, 0},
+        {650, 487, 6, 100, 100, 640, 484, 5, 1},
         {400, 300, 1, 2048, 1000, 400, 300, 0, 0},
     };
     for (const auto &c : cases) {
@@ -267,6 +267,8 @@ TEST_F(saver, EntryValuesOutsideTheDialogsRangesAreClampedWhenPlayed) {
 // A 100 x 50 picture at (x, y) moving by (vx, vy) on the 640 x 480 screen,
 // with the camera and the light turning.
 void place(int mode, int x, int y, int vx, int vy) {
+    playmon = {0, 0, 640, 480};
+    pixk = 1;
     amode = mode;
     picw = 100, pich = 50;
     currpx = prevpx = x, currpy = prevpy = y;

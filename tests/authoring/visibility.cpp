@@ -79,10 +79,65 @@ bool prepare(const geometry_desc &g, int i, screen_tri &s) {
     return true;
 }
 
+// A unit direction uniformly within `cap` radians of the unit vector a.
+void around(const double a[3], double cap, std::mt19937 &rng, double out[3]) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double ct = 1 - unit(rng) * (1 - std::cos(cap)), st = std::sqrt(std::max(0.0, 1 - ct * ct));
+    const double ph = 2 * 3.14159265358979 * unit(rng);
+    // Two unit vectors across a.
+    double u[3] = {std::fabs(a[0]) < 0.6 ? 0.0 : -a[1], std::fabs(a[0]) < 0.6 ? -a[2] : a[0],
+                   std::fabs(a[0]) < 0.6 ? a[1] : 0.0};
+    const double ul = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+    for (double &c : u) c /= ul;
+    const double v[3] = {a[1] * u[2] - a[2] * u[1], a[2] * u[0] - a[0] * u[2], a[0] * u[1] - a[1] * u[0]};
+    for (int i = 0; i < 3; ++i) out[i] = a[i] * ct + (u[i] * std::cos(ph) + v[i] * std::sin(ph)) * st;
+}
+
+struct pixels {
+    std::vector<int> tri;
+    std::vector<double> iz;
+};
+
+// Paints `order` into p: the last triangle drawn over a pixel owns it.
+void paint(const std::vector<int> &order, const std::vector<screen_tri> &s, const std::vector<char> &ok, pixels &p) {
+    std::fill(p.tri.begin(), p.tri.end(), -1);
+    for (int t : order)
+        if (t >= 0 && t < int(ok.size()) && ok[t])
+            fill(s[t], picw, pich, [&](int x, int y, double iz) {
+                const size_t i = size_t(y) * picw + x;
+                p.tri[i] = t, p.iz[i] = iz;
+            });
+}
+
+// Whether triangle t is the nearest at (x, y) or at a pixel next to it.
+bool near_winner(const std::vector<int> &deep, int x, int y, int t) {
+    for (int j = std::max(0, y - 1); j <= std::min(pich - 1, y + 1); ++j)
+        for (int i = std::max(0, x - 1); i <= std::min(picw - 1, x + 1); ++i)
+            if (deep[size_t(j) * picw + i] == t) return true;
+    return false;
+}
+
 }  // namespace
 
-visibility measure_visibility(const geometry_desc &g, int per_class, unsigned seed, int w, int h) {
-    visibility r;
+double visibility::mean() const {
+    double sum = 0;
+    int counted = 0;
+    for (const view_error &v : views)
+        if (v.covered >= least) sum += v.share(), ++counted;
+    return counted ? sum / counted : 0.0;
+}
+
+double visibility::worst() const {
+    double w = 0;
+    for (const view_error &v : views)
+        if (v.covered >= least) w = std::max(w, v.share());
+    return w;
+}
+
+std::vector<visibility> measure_tables(const geometry_desc &g, const std::vector<const tables *> &sets,
+                                       const view_plan &plan) {
+    std::vector<visibility> r(sets.size());
+    for (visibility &v : r) v.least = long(plan.w) * plan.h / 100;
     if (g.points.empty() || g.triangles.empty()) return r;
     float lo[3] = {g.points[0].x, g.points[0].y, g.points[0].z}, hi[3] = {lo[0], lo[1], lo[2]};
     for (const points_s &p : g.points) {
@@ -93,55 +148,72 @@ visibility measure_visibility(const geometry_desc &g, int per_class, unsigned se
     const double rad = 0.5 * std::sqrt(double(hi[0] - lo[0]) * (hi[0] - lo[0]) + double(hi[1] - lo[1]) * (hi[1] - lo[1]) +
                                        double(hi[2] - lo[2]) * (hi[2] - lo[2]));
     const float saved[7] = {camx, camy, camz, tarx, tary, tarz, focl};
-    picround(w, h);
+    picround(plan.w, plan.h);
     focl = 1.93f;
     iminv = 1;
     Orientation = 1;
     // The distance at which the bounding sphere just fits the picture's height.
     const double fit = rad / std::sin(std::atan(1.0 / (focl * 1.5)));
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> gauss;
+    std::mt19937 rng(plan.seed);
     std::uniform_real_distribution<double> unit(0, 1);
-    std::vector<int> painted(size_t(picw) * pich), deep(size_t(picw) * pich);
-    std::vector<double> zbuf(size_t(picw) * pich);
+    const int n = int(g.triangles.size());
+    std::vector<screen_tri> s(n);
+    std::vector<char> ok(n);
+    pixels deep{std::vector<int>(size_t(picw) * pich), std::vector<double>(size_t(picw) * pich)}, painted = deep;
     for (int k = 0; k < 32; ++k)
-        for (int v = 0; v < per_class;) {
-            // A direction near class k; kept only if the renderer picks k for it.
-            double d[3] = {ddhvdir[k][0] + 0.4 * gauss(rng), ddhvdir[k][1] + 0.4 * gauss(rng),
-                           ddhvdir[k][2] + 0.4 * gauss(rng)};
-            const double dl = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-            const double dist = fit * (1.05 + 0.6 * unit(rng));
-            tarx = float(c[0] + rad * 0.1 * (unit(rng) - 0.5));
-            tary = float(c[1] + rad * 0.1 * (unit(rng) - 0.5));
-            tarz = float(c[2] + rad * 0.1 * (unit(rng) - 0.5));
-            camx = float(tarx + dist * d[0] / dl);
-            camy = float(tary + dist * d[1] / dl);
-            camz = float(tarz + dist * d[2] / dl);
+        for (int v = 0; v < plan.per_class;) {
+            // Every class lies within 26 degrees of its direction.
+            const double a[3] = {ddhvdir[k][0], ddhvdir[k][1], ddhvdir[k][2]};
+            double d[3];
+            around(a, 0.45, rng, d);
+            const bool near = v % 2 == 0;
+            const double dist = fit * (near ? 1.0 + 0.1 * unit(rng) : 1.5 + 0.5 * unit(rng));
+            double off[3];
+            for (double &o : off) o = unit(rng) - 0.5;
+            tarx = float(c[0] + rad * 0.2 * off[0]);
+            tary = float(c[1] + rad * 0.2 * off[1]);
+            tarz = float(c[2] + rad * 0.2 * off[2]);
+            camx = float(tarx + dist * d[0]);
+            camy = float(tary + dist * d[1]);
+            camz = float(tarz + dist * d[2]);
             if (whichddhv() != k) continue;
             ++v;
             calct();
-            std::fill(painted.begin(), painted.end(), -1);
-            std::fill(deep.begin(), deep.end(), -1);
-            std::fill(zbuf.begin(), zbuf.end(), 0.0);
-            screen_tri s;
-            for (int t : g.ddh[k])
-                if (prepare(g, t, s)) fill(s, picw, pich, [&](int x, int y, double) { painted[y * picw + x] = t; });
-            for (int t = 0; t < int(g.triangles.size()); ++t)
-                if (prepare(g, t, s))
-                    fill(s, picw, pich, [&](int x, int y, double iz) {
+            for (int t = 0; t < n; ++t) ok[t] = prepare(g, t, s[t]);
+            std::fill(deep.tri.begin(), deep.tri.end(), -1);
+            std::fill(deep.iz.begin(), deep.iz.end(), 0.0);
+            for (int t = 0; t < n; ++t)
+                if (ok[t])
+                    fill(s[t], picw, pich, [&](int x, int y, double iz) {
                         const size_t p = size_t(y) * picw + x;
-                        if (iz > zbuf[p]) zbuf[p] = iz, deep[p] = t;
+                        if (iz > deep.iz[p]) deep.iz[p] = iz, deep.tri[p] = t;
                     });
-            for (size_t p = 0; p < painted.size(); ++p) {
-                if (painted[p] < 0 && deep[p] < 0) continue;
-                ++r.covered;
-                if (painted[p] != deep[p]) ++r.differing;
+            for (size_t set = 0; set < sets.size(); ++set) {
+                paint((*sets[set])[k], s, ok, painted);
+                view_error e;
+                e.cls = k;
+                for (int y = 0; y < pich; ++y)
+                    for (int x = 0; x < picw; ++x) {
+                        const size_t p = size_t(y) * picw + x;
+                        if (painted.tri[p] < 0 && deep.tri[p] < 0) continue;
+                        ++e.covered;
+                        // Larger 1/depth is nearer; a pixel left unpainted
+                        // shows nothing where something is.
+                        const int t = painted.tri[p];
+                        if (t == deep.tri[p] || (t >= 0 && painted.iz[p] >= deep.iz[p] * (1 - kLevel))) continue;
+                        if (t < 0 || !near_winner(deep.tri, x, y, t)) ++e.differing;
+                    }
+                r[set].views.push_back(e);
+                r[set].differing += e.differing, r[set].covered += e.covered;
             }
-            ++r.views;
         }
     camx = saved[0], camy = saved[1], camz = saved[2], tarx = saved[3], tary = saved[4], tarz = saved[5];
     focl = saved[6];
     return r;
+}
+
+visibility measure_visibility(const geometry_desc &g, const view_plan &plan) {
+    return measure_tables(g, {&g.ddh}, plan)[0];
 }
 
 void merge(geometry_desc &a, const geometry_desc &b) {

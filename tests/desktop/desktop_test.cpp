@@ -70,9 +70,12 @@ TEST(DesktopScreen, PictureShowsEveryIndexInItsPaletteColourAtItsPlace) {
     uint8_t *px = pic.make(w, h);
     ASSERT_NE(px, nullptr);
     for (int i = 0; i < w * h; ++i) px[i] = uint8_t(i);
-    screen_surface screen;
-    ASSERT_TRUE(screen.resize(64, 48));
-    screen.blit(pic, 10, 5);
+    SDL_Surface *target = SDL_CreateRGBSurfaceWithFormat(0, 64, 48, 32, SDL_PIXELFORMAT_XRGB8888);
+    ASSERT_NE(target, nullptr);
+    SDL_FillRect(target, nullptr, 0xFFFFFF);   // white: the view makes itself black
+    screen_view screen;
+    ASSERT_TRUE(screen.open_surface(target));
+    screen.blit(pic, 10, 5, 1);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             ASSERT_EQ(screen.rgb(10 + x, 5 + y), colour((y * w + x) & 255)) << x << "," << y;
@@ -85,8 +88,10 @@ TEST(DesktopScreen, PictureShowsEveryIndexInItsPaletteColourAtItsPlace) {
     for (int i = 0; i < 256; ++i) pe[i] = peEntry[i];
     pe[7] = {1, 2, 3, 0};
     pic.set_palette(pe);
-    screen.blit(pic, 10, 5);
+    screen.blit(pic, 10, 5, 1);
     EXPECT_EQ(screen.rgb(17, 5), 0x010203u);
+    screen.close();
+    SDL_FreeSurface(target);
 }
 
 // --- Command lines and numbers ------------------------------------------------------------
@@ -253,7 +258,7 @@ TEST_F(DesktopOnDummy, WindowLifeComesInTheOrderTheProgramExpects) {
         if (m.message == WM_CLOSE) s->post_quit_message(0);
     }
     EXPECT_EQ(messages(), (std::vector<unsigned>{WM_KEYDOWN, WM_CLOSE, WM_DESTROY}));
-    EXPECT_EQ(s->screen_of(w), nullptr);
+    EXPECT_EQ(s->panes_of(w), 0);
 }
 
 TEST_F(DesktopOnDummy, TimerTicksArriveThroughTheLoopAfterPostedMessages) {
@@ -282,19 +287,120 @@ TEST_F(DesktopOnDummy, PictureAndFillsLandOnTheWindowsScreen) {
     uint8_t *px = s->create_picture(16, 8);
     ASSERT_NE(px, nullptr);
     for (int i = 0; i < 16 * 8; ++i) px[i] = uint8_t(30 + i % 7);
-    s->blit_picture(w, 40, 30);
-    s->blit_picture(w, -4, -2);   // top-left corner off the screen
-    s->blit_picture(w, 56, 44);   // bottom-right corner off the screen
-    const screen_surface *screen = s->screen_of(w);
-    ASSERT_NE(screen, nullptr);
+    s->blit_picture(w, 40, 30, 1);
+    s->blit_picture(w, -4, -2, 1);   // top-left corner off the screen
+    s->blit_picture(w, 56, 44, 1);   // bottom-right corner off the screen
+    ASSERT_EQ(s->panes_of(w), 1);
     // Picture pixels (0, 0), (4, 2) and (7, 3) at their places; nothing beside.
-    EXPECT_EQ((std::vector<uint32_t>{screen->rgb(40, 30), screen->rgb(0, 0), screen->rgb(63, 47), screen->rgb(12, 0)}),
+    EXPECT_EQ((std::vector<uint32_t>{s->rgb_at(w, 40, 30), s->rgb_at(w, 0, 0), s->rgb_at(w, 63, 47), s->rgb_at(w, 12, 0)}),
               (std::vector<uint32_t>{colour(30), colour(30 + 36 % 7), colour(30 + 55 % 7), 0}));
     s->fill_black(w, 40, 30, 1, 1);
-    EXPECT_EQ((std::vector<uint32_t>{screen->rgb(40, 30), screen->rgb(41, 30)}),
+    EXPECT_EQ((std::vector<uint32_t>{s->rgb_at(w, 40, 30), s->rgb_at(w, 41, 30)}),
               (std::vector<uint32_t>{0, colour(31)}));
     EXPECT_EQ(s->show_cursor(false), -1);
     EXPECT_EQ(s->show_cursor(true), 0);
+}
+
+// Scaled copies are blocks of whole pixels; a software window is sent only
+// the rectangles that changed.
+TEST_F(DesktopOnDummy, ScaledCopiesAreBlocksAndOnlyChangesAreSent) {
+    create_halftone_palette();
+    s->use_monitors({{0, 0, 320, 240}}, 0);
+    HWND w = s->create_window("VORTELLA", 0, 0, 320, 240);
+    ASSERT_NE(w, 0);
+    uint8_t *px = s->create_picture(16, 4);
+    ASSERT_NE(px, nullptr);
+    for (int i = 0; i < 16 * 4; ++i) px[i] = uint8_t(40 + i);
+    s->show_window(w, 1);
+    // Waiting for a tick shows the window and sends it whole.
+    ASSERT_TRUE(s->set_timer(w, 1, 1));
+    MSG m;
+    ASSERT_TRUE(s->get_message(m) && m.message == WM_TIMER);
+    EXPECT_EQ(s->last_update_rects(w), 0);
+    s->fill_black(w, 0, 0, 48, 12);
+    s->blit_picture(w, 100, 50, 3);
+    // Picture pixel (x, y) covers screen 100 + 3x .. 102 + 3x, 50 + 3y .. 52 + 3y.
+    EXPECT_EQ((std::vector<uint32_t>{s->rgb_at(w, 100, 50), s->rgb_at(w, 102, 52), s->rgb_at(w, 103, 52),
+                                     s->rgb_at(w, 147, 61), s->rgb_at(w, 148, 61), s->rgb_at(w, 147, 62)}),
+              (std::vector<uint32_t>{colour(40), colour(40), colour(41), colour(40 + 63), 0, 0}));
+    ASSERT_TRUE(s->get_message(m) && m.message == WM_TIMER);   // sends what changed
+    // The screen-saver path of a real display sends these two rectangles;
+    // the dummy driver has the same window surface.
+    EXPECT_EQ(s->last_update_rects(w), 2);
+}
+
+// A window over several monitors is a window on each; fills and copies
+// land on the one they fall on, and input on any of them reaches the
+// window.
+TEST_F(DesktopOnDummy, AWindowOverSeveralMonitorsIsOnePaneEachAndHearsThemAll) {
+    create_halftone_palette();
+    s->use_monitors({{-200, 100, 200, 150}, {0, 0, 320, 240}}, 1);
+    EXPECT_EQ(std::vector<int>({s->screen_width(), s->screen_height()}), std::vector<int>({520, 250}));
+    const screen_rect play = s->playing_monitor();
+    EXPECT_EQ(std::vector<int>({play.x, play.y, play.w, play.h}), std::vector<int>({200, 0, 320, 240}));
+    HWND w = s->create_window("VORTELLA", 0, 0, 520, 250);
+    ASSERT_NE(w, 0);
+    ASSERT_EQ(s->panes_of(w), 2);
+    SDL_Window *left = s->sdl_window_at(w, 10, 110), *right = s->sdl_window_at(w, 300, 10);
+    ASSERT_TRUE(left && right && left != right);
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(left, &x, &y);
+    EXPECT_EQ(std::vector<int>({x, y}), std::vector<int>({-200, 100}));
+    uint8_t *px = s->create_picture(16, 4);
+    ASSERT_NE(px, nullptr);
+    for (int i = 0; i < 16 * 4; ++i) px[i] = uint8_t(90);
+    s->blit_picture(w, 190, 120, 2);   // across the monitors' edge, on both
+    EXPECT_EQ((std::vector<uint32_t>{s->rgb_at(w, 199, 120), s->rgb_at(w, 200, 120), s->rgb_at(w, 221, 127),
+                                     s->rgb_at(w, 222, 127)}),
+              (std::vector<uint32_t>{colour(90), colour(90), colour(90), 0}));
+    s->fill_black(w, 0, 0, 520, 250);
+    EXPECT_EQ((std::vector<uint32_t>{s->rgb_at(w, 199, 120), s->rgb_at(w, 200, 120)}),
+              (std::vector<uint32_t>{0, 0}));
+    EXPECT_EQ(s->rgb_at(w, 10, 10), 0u);   // above the left monitor: no pane
+    // A key on the left pane and a click on the right reach the window.
+    msg_log.clear();
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.windowID = SDL_GetWindowID(left);
+    e.key.keysym.sym = SDLK_SPACE;
+    SDL_PushEvent(&e);
+    e = {};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.windowID = SDL_GetWindowID(right);
+    e.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&e);
+    MSG m;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(s->get_message(m));
+        s->dispatch_message(m);
+    }
+    EXPECT_EQ(messages(), (std::vector<unsigned>{WM_KEYDOWN, WM_LBUTTONDOWN}));
+    EXPECT_TRUE(msg_log[0].hwnd == w && msg_log[1].hwnd == w);
+    s->destroy_window(w);
+    EXPECT_EQ(s->panes_of(w), 0);
+}
+
+TEST(DesktopMonitors, XineramaHeadsWinWhereTheyDisagreeWithSdl) {
+    const std::vector<screen_rect> one{{0, 0, 2304, 768}};
+    const std::vector<screen_rect> two{{1280, 0, 1024, 768}, {0, 0, 1280, 720}};
+    const std::vector<screen_rect> same{{0, 0, 1280, 720}, {1280, 0, 1024, 768}};
+    auto xs = [](const std::vector<screen_rect> &v) {
+        std::vector<int> r;
+        for (const screen_rect &m : v) r.push_back(m.x);
+        return r;
+    };
+    EXPECT_EQ(xs(choose_monitors(one, two)), (std::vector<int>{1280, 0}));   // nested server: the heads
+    EXPECT_EQ(xs(choose_monitors(same, two)), (std::vector<int>{0, 1280}));  // agreeing: SDL's order
+    EXPECT_EQ(xs(choose_monitors(one, {})), (std::vector<int>{0}));          // no Xinerama
+}
+
+TEST(DesktopMonitors, CpuRasterisersAreNoGpu) {
+    for (const char *cpu : {"llvmpipe (LLVM 15.0.6, 256 bits)", "Mesa softpipe", "Software Rasterizer", "SWRAST"})
+        EXPECT_TRUE(gl_renderer_is_software(cpu)) << cpu;
+    for (const char *gpu : {"AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6)", "Mesa Intel(R) UHD Graphics 620",
+                            "NVIDIA GeForce GTX 1060/PCIe/SSE2"})
+        EXPECT_FALSE(gl_renderer_is_software(gpu)) << gpu;
+    EXPECT_FALSE(gl_renderer_is_software(nullptr));
 }
 
 TEST_F(DesktopOnDummy, ADialogWithoutAnXDisplayCancelsCleanly) {

@@ -124,5 +124,21 @@ TEST(pixels, RowsAreWrittenInTheImagesSizeAndByteOrder) {
     }
 }
 
+// A scaled row repeats each converted pixel k times; a row that starts
+// inside a block gives its first pixel only the rest of that block.
+TEST(pixels, ScaledRowsRepeatEveryPixelForItsBlock) {
+    const uint8_t px[] = {1, 2, 3, 10, 20, 30, 100, 200, 255};   // three 3-byte pixels
+    uint8_t dst[3 * 8];
+    std::memset(dst, 0xEE, sizeof dst);
+    widen_row(px, 3, 1, 7, 3, dst);   // 2 of the first, 3 of the second, 2 of the third
+    const uint8_t want[] = {1, 2, 3, 1, 2, 3, 10, 20, 30, 10, 20, 30, 10, 20, 30, 100, 200, 255, 100, 200, 255};
+    EXPECT_EQ(std::vector<uint8_t>(dst, dst + 21), std::vector<uint8_t>(want, want + 21));
+    EXPECT_EQ(dst[21], 0xEE);   // nothing past n
+    uint32_t wide[5] = {};
+    const uint32_t four[] = {7, 9};
+    widen_row(reinterpret_cast<const uint8_t *>(four), 4, 0, 5, 4, reinterpret_cast<uint8_t *>(wide));
+    EXPECT_EQ(std::vector<uint32_t>(wide, wide + 5), (std::vector<uint32_t>{7, 7, 7, 7, 9}));
+}
+
 }  // namespace
 }  // namespace vortella::xhack

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "platform/dialog.h"
-#include "platform/platform.h"
+#include "platform/monitors.h"
 #include "platform/palette.h"
+#include "platform/platform.h"
 
 class Fl_Double_Window;
 class Fl_Widget;
@@ -49,32 +50,89 @@ private:
     SDL_Palette *palette_ = nullptr;
 };
 
-// What a window shows, kept in true colour so it can be shown again
-// whenever the window system asks for it.
-class screen_surface {
+// What one SDL window shows: its part of the saver's screen, black but
+// for the pictures copied onto it. Drawn with an SDL renderer, in one of two
+// ways chosen when it is opened:
+//  - gpu: an accelerated renderer keeps the screen in a target texture; a
+//    picture is one streaming texture of its own size, stretched on the
+//    GPU with nearest filtering; presenting draws the target to the window.
+//  - software: SDL's software renderer draws straight into the window's
+//    surface (with MIT-SHM on X11, where the display reads it from), or
+//    into any surface (tests); presenting sends only the rectangles that
+//    changed.
+// Coordinates are the view's own, (0, 0) at its top-left corner.
+class screen_view {
 public:
-    screen_surface() = default;
-    ~screen_surface();
-    screen_surface(const screen_surface &) = delete;
-    screen_surface &operator=(const screen_surface &) = delete;
+    screen_view() = default;
+    ~screen_view() { close(); }
+    screen_view(const screen_view &) = delete;
+    screen_view &operator=(const screen_view &) = delete;
 
-    // Makes the screen w x h and black; false when it cannot be made.
-    bool resize(int w, int h);
-    int width() const { return surface_ ? surface_->w : 0; }
-    int height() const { return surface_ ? surface_->h : 0; }
-    // Copies the whole picture 1:1 with its top-left corner at (x, y); the
-    // parts off the screen are left out.
-    void blit(const picture8 &pic, int x, int y);
+    // How a view on a window draws: `automatic` with an accelerated
+    // renderer when one draws on a real GPU, else in software.
+    enum class mode { automatic, gpu, software };
+    // Opens the view on a window, in the mode asked for where it can (the
+    // software renderer when no accelerated one can be made). Black.
+    bool open_window(SDL_Window *win, mode m);
+    // Opens the view on a surface of its own (software). Black.
+    bool open_surface(SDL_Surface *target);
+    void close();
+    bool is_open() const { return ren_ != nullptr; }
+    bool gpu() const { return gpu_; }
+    int width() const { return w_; }
+    int height() const { return h_; }
+    // After the window changed size: the view follows it, black.
+    bool follow_window_size();
+
     void fill_black(int x, int y, int w, int h);
-    // The colour at a pixel as 0xRRGGBB; 0 off the screen.
-    uint32_t rgb(int x, int y) const;
-    // Copies the screen into the window and shows it.
-    void present(SDL_Window *win);
-    bool dirty = false;
+    // Copies the whole picture with its top-left corner at (x, y), every
+    // pixel a block of scale x scale; the parts off the view are left out.
+    void blit(const picture8 &pic, int x, int y, int scale);
+    // The colour at a pixel as 0xRRGGBB; 0 off the view.
+    uint32_t rgb(int x, int y);
+    // Shows what changed since the last call; `all` shows everything (the
+    // window was exposed).
+    void present(bool all = false);
+    bool dirty() const { return all_ || !changed_.empty(); }
+    // How many rectangles the last present sent to a software window; 0
+    // when it sent the whole window (or had no window).
+    int last_update_rects() const { return last_rects_; }
 
 private:
-    SDL_Surface *surface_ = nullptr;
+    void mark(const SDL_Rect &r);
+    bool make_target();
+
+    SDL_Window *win_ = nullptr;          // null for a surface of its own
+    SDL_Renderer *ren_ = nullptr;
+    SDL_Texture *target_ = nullptr;      // gpu: what the window shows
+    SDL_Texture *picture_ = nullptr;     // the picture in true colour
+    uint32_t picture_format_ = 0;
+    uint32_t surface_format_ = 0;        // software: what the renderer draws into
+    int picture_w_ = 0, picture_h_ = 0;
+    bool gpu_ = false;
+    int w_ = 0, h_ = 0;
+    std::vector<SDL_Rect> changed_;
+    bool all_ = false;
+    int last_rects_ = 0;
 };
+
+// Whether an accelerated SDL renderer draws with a real GPU. OpenGL drivers
+// that rasterise on the CPU (Mesa's llvmpipe, softpipe, swrast) count as
+// none: there every frame drawn through them costs the processor the whole
+// window, and the software renderer, which sends only changed rectangles,
+// is cheaper.
+bool renderer_is_gpu(SDL_Renderer *ren);
+// Whether a GL renderer string names one of those CPU rasterisers.
+bool gl_renderer_is_software(const char *renderer);
+
+// The monitors to cover: SDL's displays, unless the X server's Xinerama
+// heads tell otherwise (a nested or older server can report one display
+// spanning several monitors), in system coordinates.
+std::vector<screen_rect> choose_monitors(const std::vector<screen_rect> &displays,
+                                         const std::vector<screen_rect> &heads);
+// The Xinerama heads of the X display SDL uses; none without X or
+// Xinerama.
+std::vector<screen_rect> xinerama_heads();
 
 // ---------------------------------------------------------------------------
 // Processes
@@ -221,7 +279,7 @@ public:
     int recommended_orientation() override { return -1; }
     uint8_t *create_picture(int w, int h) override;
     void release_picture() override { picture_.release(); }
-    void blit_picture(HWND w, int x, int y) override;
+    void blit_picture(HWND w, int x, int y, int scale) override;
     void fill_black(HWND w, int x, int y, int cx, int cy) override;
 
     dialog_services *dialogs() override { return this; }
@@ -247,18 +305,47 @@ public:
                           std::string &file) override;
     void help_index(HWND owner, const char *helpfile) override;
 
-    // What a window shows (tests read it back); null for no such window.
-    const screen_surface *screen_of(HWND w) const;
+    // The monitors to cover, in system coordinates, and the one the
+    // picture plays on (open() takes them from the display; tests set
+    // their own). Windows made afterwards follow them.
+    void use_monitors(const std::vector<screen_rect> &system, int playing);
+    screen_rect playing_monitor() override;
+    // Present pictures through an accelerated renderer (true) or SDL's
+    // software renderer (false); found out at the first window otherwise.
+    void use_gpu(bool gpu) { mode_ = gpu ? screen_view::mode::gpu : screen_view::mode::software; }
+
+    // What a window shows at a screen pixel, as 0xRRGGBB (tests read it
+    // back); 0 off the window.
+    uint32_t rgb_at(HWND w, int x, int y);
+    // How many SDL windows show a window: one per monitor it covers; 0 for
+    // no such window.
+    int panes_of(HWND w) const;
+    // The SDL window showing a window's part at a screen pixel.
+    SDL_Window *sdl_window_at(HWND w, int x, int y) const;
+    // How many rectangles the last present sent to a window's first pane
+    // (screen_view::last_update_rects).
+    int last_update_rects(HWND w) const;
 
 private:
     sdl_services() = default;
 
+    // One SDL window of an application window, showing the part `area` of
+    // the screen (screen coordinates). A window covering several monitors
+    // has one pane on each, so each can be full screen on its monitor.
+    struct pane {
+        SDL_Window *sdl = nullptr;
+        screen_rect area{};
+        screen_view view;
+        bool mapped = false;   // shown on the display
+    };
     struct window {
         wndproc proc;
-        SDL_Window *sdl = nullptr;
-        screen_surface screen;
+        std::vector<std::unique_ptr<pane>> panes;
         bool shown = false;    // asked to be shown
-        bool mapped = false;   // shown on the display
+        // The last picture copy, drawn again when a pane had to start afresh.
+        bool has_copy = false;
+        int copy_x = 0, copy_y = 0, copy_scale = 1;
+        ~window();
     };
     struct timer {
         HWND w;
@@ -268,13 +355,29 @@ private:
 
     window *find(HWND w);
     HWND window_of(uint32_t sdl_id) const;
+    pane *pane_of(uint32_t sdl_id) const;
+    // Opens a pane's view, deciding between the renderers the first time.
+    bool open_view(pane &p);
+    // Black and the last picture copy again, after a pane lost its pixels.
+    void repaint(window &win, pane &p);
     // Turns an SDL event into a message; false when it makes none.
     bool translate(const SDL_Event &e, MSG &m);
     // Shows windows asked to be shown and brings every screen up to date.
     void flush();
     dialog_window *dialog(HWND dlg);
 
-    int display_ = 0;   // the display the saver covers
+    // The monitors in screen coordinates and where the screen lies; the
+    // SDL display each monitor is (-1: none, the window is placed by hand).
+    monitor_layout layout_;
+    std::vector<int> display_of_;
+    int playing_ = 0;
+    // How views draw; automatic until the first view has found out.
+    screen_view::mode mode_ = screen_view::mode::automatic;
+    // A pane lost the focus: unless another pane of the same window has it
+    // by then, the window is told it is no longer active.
+    bool focus_check_ = false;
+    uint32_t focus_lost_at_ = 0;
+    HWND focus_window_ = 0;
     std::map<std::string, wndproc> classes_;
     std::map<HWND, std::unique_ptr<window>> windows_;
     std::vector<timer> timers_;

@@ -404,7 +404,8 @@ void sdl_services::end_dialog(HWND dlg, int result) {
 
 void sdl_services::set_window_text(HWND w, const char *text) {
     if (dialog_window *d = dialog(w)) d->set_title(text);
-    else if (window *win = find(w)) SDL_SetWindowTitle(win->sdl, text ? text : "");
+    else if (window *win = find(w))
+        for (auto &p : win->panes) SDL_SetWindowTitle(p->sdl, text ? text : "");
 }
 
 void sdl_services::set_item_text(HWND dlg, int id, const char *text) {

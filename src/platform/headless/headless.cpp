@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/headless/headless.h"
+#include "platform/monitors.h"
 
 namespace vortella {
 
@@ -26,6 +27,19 @@ bool headless_services::start_program(const char *cmdline) {
 }
 
 // --- Screen and clocks ---------------------------------------------------------
+
+void headless_services::set_monitors(const std::vector<screen_rect> &system, int play) {
+    const monitor_layout l = lay_out_monitors(system);
+    monitor_list = l.monitors;
+    playing = play;
+    screen_w = l.width;
+    screen_h = l.height;
+}
+
+screen_rect headless_services::playing_monitor() {
+    if (playing >= 0 && size_t(playing) < monitor_list.size()) return monitor_list[size_t(playing)];
+    return services::playing_monitor();
+}
 
 bool headless_services::display_caps(int &bits, bool &palette) {
     if (!has_display) return false;
@@ -221,17 +235,22 @@ uint8_t headless_services::pixel(int x, int y) {
     return screen[size_t(y) * size_t(screen_w) + size_t(x)];
 }
 
-void headless_services::blit_picture(HWND, int x, int y) {
+void headless_services::blit_picture(HWND, int x, int y, int scale) {
     ensure_screen();
     ++blits;
-    if (picture.empty()) return;
-    for (int r = 0; r < pic_h; ++r) {
-        int sy = y + (pic_topdown ? r : pic_h - 1 - r);
-        if (sy < 0 || sy >= screen_h) continue;
-        int c0 = std::max(0, -x), c1 = std::min(pic_w, screen_w - x);
-        if (c1 <= c0) continue;
-        std::memcpy(&screen[size_t(sy) * size_t(screen_w) + size_t(x + c0)],
-                    &picture[size_t(r) * size_t(pic_w) + size_t(c0)], size_t(c1 - c0));
+    if (picture.empty() || scale < 1) return;
+    // Row by row of the screen: each picture pixel becomes scale x scale
+    // screen pixels, nearest neighbour. Only the part on the screen is
+    // written; 64-bit sums keep a far-off place from wrapping round. A
+    // bottom-up picture shows its last row in memory on top.
+    const long long k = scale;
+    for (int sy = std::max(y, 0); sy < screen_h && sy < static_cast<long long>(y) + k * pic_h; ++sy) {
+        const size_t top = size_t((sy - static_cast<long long>(y)) / k);
+        const size_t r = pic_topdown ? top : size_t(pic_h) - 1 - top;
+        uint8_t *dst = &screen[size_t(sy) * size_t(screen_w)];
+        const uint8_t *src = &picture[r * size_t(pic_w)];
+        for (int sx = std::max(x, 0); sx < screen_w && sx < static_cast<long long>(x) + k * pic_w; ++sx)
+            dst[sx] = src[size_t((sx - static_cast<long long>(x)) / k)];
     }
 }
 

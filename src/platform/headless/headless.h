@@ -38,6 +38,11 @@ struct headless_services : services, dialog_services {
     // --- Settings tests change -------------------------------------------------
     std::string module_path = "/usr/local/bin/vortella";
     int screen_w = 640, screen_h = 480;
+    // The monitors the screen spans, in screen coordinates, and the one the
+    // picture plays on; none: the screen is one monitor. set_monitors fills
+    // them from system coordinates.
+    std::vector<screen_rect> monitor_list;
+    int playing = 0;
     bool has_display = true;        // display_caps answers
     int display_bits = 8;
     bool display_palette = true;
@@ -124,6 +129,9 @@ struct headless_services : services, dialog_services {
     // Dialog a test can look at after it closed: the last one of each name.
     std::map<std::string, dialog> closed_dialogs;
 
+    // Several monitors, given in system coordinates (any sign): the screen
+    // becomes their bounding box and the picture plays on monitor `play`.
+    void set_monitors(const std::vector<screen_rect> &system, int play);
     // Advances the virtual clock.
     void advance(unsigned ms) { now += ms; }
     // A screen pixel (made black on first use).
@@ -137,6 +145,7 @@ struct headless_services : services, dialog_services {
 
     int screen_width() override { return screen_w; }
     int screen_height() override { return screen_h; }
+    screen_rect playing_monitor() override;
     bool display_caps(int &bits, bool &palette) override;
     int show_cursor(bool show) override { return cursor_count += show ? 1 : -1; }
 
@@ -167,7 +176,7 @@ struct headless_services : services, dialog_services {
     int recommended_orientation() override { return orientation; }
     uint8_t *create_picture(int w, int h) override;
     void release_picture() override;
-    void blit_picture(HWND w, int x, int y) override;
+    void blit_picture(HWND w, int x, int y, int scale) override;
     void fill_black(HWND w, int x, int y, int cx, int cy) override;
 
     dialog_services *dialogs() override { return this; }

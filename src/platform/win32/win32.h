@@ -78,6 +78,7 @@ public:
 
     int screen_width() override;
     int screen_height() override;
+    screen_rect playing_monitor() override;
     bool display_caps(int &bits, bool &palette) override;
     int show_cursor(bool show) override;
 
@@ -105,7 +106,7 @@ public:
     int recommended_orientation() override { return -1; }
     uint8_t *create_picture(int w, int h) override;
     void release_picture() override;
-    void blit_picture(HWND w, int x, int y) override;
+    void blit_picture(HWND w, int x, int y, int scale) override;
     void fill_black(HWND w, int x, int y, int cx, int cy) override;
 
     dialog_services *dialogs() override { return this; }
@@ -174,6 +175,13 @@ private:
     ::HBITMAP picture_ = nullptr;
     ::HGDIOBJ first_bitmap_ = nullptr;       // what the picture replaced in picture_dc_
     int pic_w_ = 0, pic_h_ = 0;
+    // The picture's header and colour table and its pixels, for the
+    // stretching copy.
+    struct picture_info {
+        ::BITMAPINFOHEADER h;
+        ::RGBQUAD colors[256];
+    } picture_info_{};
+    void *picture_bits_ = nullptr;
     std::deque<script_action> script_;
 };
 

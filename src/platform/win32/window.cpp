@@ -1,8 +1,12 @@
 // The Win32 backend's windows, message queue, timers, clocks, cursor,
 // message boxes and process, and the picture: an 8-bit DIB section whose
-// colour table is the halftone palette, copied 1:1 to the window with GDI.
+// colour table is the halftone palette, copied to the window with GDI, each
+// pixel stretched to a block. The saver's window covers the whole virtual
+// screen, every monitor; the picture plays on the primary one.
 #include <cstring>
+#include <vector>
 
+#include "platform/monitors.h"
 #include "platform/win32/win32.h"
 #include "platform/palette.h"
 
@@ -109,13 +113,52 @@ void win32_services::help_index(HWND owner, const char *helpfile) {
 int win32_services::screen_width() {
     ::RECT r;
     if (preview_parent_) return ::GetClientRect(preview_parent_, &r) ? int(r.right - r.left) : 0;
-    return ::GetSystemMetrics(SM_CXSCREEN);
+    return ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
 }
 
 int win32_services::screen_height() {
     ::RECT r;
     if (preview_parent_) return ::GetClientRect(preview_parent_, &r) ? int(r.bottom - r.top) : 0;
-    return ::GetSystemMetrics(SM_CYSCREEN);
+    return ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+}
+
+namespace {
+
+struct monitor_list {
+    std::vector<screen_rect> rects;
+    int primary = 0;
+};
+
+::BOOL CALLBACK add_monitor(::HMONITOR m, ::HDC, ::LPRECT, ::LPARAM data) {
+    auto *list = reinterpret_cast<monitor_list *>(data);
+    ::MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (::GetMonitorInfoA(m, &mi)) {
+        if (mi.dwFlags & MONITORINFOF_PRIMARY) list->primary = int(list->rects.size());
+        list->rects.push_back({int(mi.rcMonitor.left), int(mi.rcMonitor.top), int(mi.rcMonitor.right - mi.rcMonitor.left),
+                               int(mi.rcMonitor.bottom - mi.rcMonitor.top)});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+screen_rect win32_services::playing_monitor() {
+    if (preview_parent_) return services::playing_monitor();
+    // The monitors in the system's coordinates, where the primary one has
+    // its corner at (0, 0) and the others may lie left of or above it; the
+    // virtual screen is their bounding box.
+    monitor_list list;
+    ::EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<::LPARAM>(&list));
+    const monitor_layout l = lay_out_monitors(list.rects);
+    if (size_t(list.primary) >= l.monitors.size()) return services::playing_monitor();
+    // The window's corner is the virtual screen's, which the layout's
+    // origin must be; should they differ, the monitor is placed from the
+    // window's corner.
+    screen_rect m = l.monitors[size_t(list.primary)];
+    m.x += l.origin_x - ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    m.y += l.origin_y - ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return m;
 }
 
 bool win32_services::palette_device() {
@@ -227,9 +270,11 @@ HWND win32_services::create_window(const char *cls, int x, int y, int w, int h) 
         real = ::CreateWindowExA(0, cls, "", WS_CHILD, 0, 0, r.right - r.left, r.bottom - r.top,
                                  preview_parent_, nullptr, inst_, nullptr);
     } else {
-        // One borderless window over the whole screen, above every other.
-        real = ::CreateWindowExA(WS_EX_TOPMOST, cls, "", WS_POPUP, x, y, w, h, nullptr, nullptr,
-                                 inst_, nullptr);
+        // One borderless window over the whole virtual screen, above every
+        // other: screen coordinates start at its top-left corner, which may
+        // lie left of or above the primary monitor.
+        real = ::CreateWindowExA(WS_EX_TOPMOST, cls, "", WS_POPUP, ::GetSystemMetrics(SM_XVIRTUALSCREEN) + x,
+                                 ::GetSystemMetrics(SM_YVIRTUALSCREEN) + y, w, h, nullptr, nullptr, inst_, nullptr);
     }
     creating_ = 0;
     if (!real || !real_of(hw)) {
@@ -355,10 +400,7 @@ uint8_t *win32_services::create_picture(int w, int h) {
     // Rows of a DIB are padded to 4 bytes; the renderer needs them exactly
     // w bytes apart.
     if (w <= 0 || h <= 0 || w % 4 != 0) return nullptr;
-    struct {
-        ::BITMAPINFOHEADER h;
-        ::RGBQUAD colors[256];
-    } bi{};
+    picture_info bi{};
     bi.h.biSize = sizeof bi.h;
     bi.h.biWidth = w;
     bi.h.biHeight = -h;   // top-down: row 0 first in memory (orientation -1)
@@ -382,6 +424,8 @@ uint8_t *win32_services::create_picture(int w, int h) {
     picture_ = bmp;
     pic_w_ = w;
     pic_h_ = h;
+    picture_info_ = bi;
+    picture_bits_ = bits;
     return static_cast<uint8_t *>(bits);
 }
 
@@ -395,19 +439,24 @@ void win32_services::release_picture() {
     picture_ = nullptr;
     first_bitmap_ = nullptr;
     pic_w_ = pic_h_ = 0;
+    picture_bits_ = nullptr;
 }
 
-void win32_services::blit_picture(HWND w, int x, int y) {
+void win32_services::blit_picture(HWND w, int x, int y, int scale) {
     ::HWND real = real_of(w);
-    if (!real || !picture_) return;
+    if (!real || !picture_ || !picture_bits_ || scale < 1) return;
     ::HDC dc = ::GetDC(real);
     if (!dc) return;
     if (palette_device() && palette()) {
         ::SelectPalette(dc, palette_, FALSE);
         ::RealizePalette(dc);
     }
+    // The renderer's writes to the DIB section reach it before GDI reads.
     ::GdiFlush();
-    ::BitBlt(dc, x, y, pic_w_, pic_h_, picture_dc_, 0, 0, SRCCOPY);
+    // Nearest neighbour: every picture pixel a block of whole pixels.
+    ::SetStretchBltMode(dc, COLORONCOLOR);
+    ::StretchDIBits(dc, x, y, pic_w_ * scale, pic_h_ * scale, 0, 0, pic_w_, pic_h_, picture_bits_,
+                    reinterpret_cast<const ::BITMAPINFO *>(&picture_info_), DIB_RGB_COLORS, SRCCOPY);
     ::ReleaseDC(real, dc);
 }
 

@@ -128,6 +128,19 @@ unsigned long channel(unsigned long mask, uint8_t v) {
     return (scaled << shift) & mask;
 }
 
+// widen_row for pixels of B bytes: a copy of known size is one store.
+template <int B>
+void widen(const uint8_t *px, int skip, int n, int k, uint8_t *dst) {
+    int left = k - skip;   // copies of the current pixel still to write
+    for (int i = 0; i < n; ++i, dst += B) {
+        std::memcpy(dst, px, B);
+        if (--left == 0) {
+            px += B;
+            left = k;
+        }
+    }
+}
+
 }  // namespace
 
 unsigned long pack_rgb(const rgb_masks &m, uint8_t r, uint8_t g, uint8_t b) {
@@ -151,6 +164,16 @@ bool convert_row(const uint8_t *src, int n, const unsigned long *lut, int bits_p
         }
     }
     return true;
+}
+
+void widen_row(const uint8_t *px, int bytes, int skip, int n, int k, uint8_t *dst) {
+    if (k < 1 || skip < 0 || skip >= k) return;
+    switch (bytes) {
+    case 1: widen<1>(px, skip, n, k, dst); break;
+    case 2: widen<2>(px, skip, n, k, dst); break;
+    case 3: widen<3>(px, skip, n, k, dst); break;
+    case 4: widen<4>(px, skip, n, k, dst); break;
+    }
 }
 
 }  // namespace vortella::xhack

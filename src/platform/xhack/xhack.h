@@ -74,6 +74,11 @@ unsigned long pack_rgb(const rgb_masks &m, uint8_t r, uint8_t g, uint8_t b);
 bool convert_row(const uint8_t *src, int n, const unsigned long *lut, int bits_per_pixel,
                  bool msb_first, uint8_t *dst);
 
+// Writes `n` pixels of `bytes` bytes each to `dst`, every pixel of `px`
+// (image pixels, already converted) repeated `k` times, the first one only
+// k - skip times (the row starts `skip` pixels into its block).
+void widen_row(const uint8_t *px, int bytes, int skip, int n, int k, uint8_t *dst);
+
 // ---------------------------------------------------------------------------
 // The backend
 // ---------------------------------------------------------------------------

@@ -1,15 +1,21 @@
 // The hack's services over plain Xlib. The saver's "screen" is one X
-// window: the daemon's, the root, or a window of our own. The 8-bit picture
-// is turned into the window's visual through the halftone palette and put
-// with XPutImage; what the window shows is also kept client-side, so an
-// exposed part can be drawn again. No input is ever selected or grabbed:
-// the daemon ends the hack, with SIGTERM.
+// window: the daemon's, the root, or a window of our own. What the window
+// shows is kept client-side in an image of the window's visual, so an
+// exposed part can be drawn again: the 8-bit picture is turned into the
+// visual through the halftone palette, each pixel scaled to a block, right
+// into that image, and the changed rectangle is put. The image is shared
+// memory (MIT-SHM) when the server offers it, so a put costs the server a
+// copy and no transfer. No input is ever selected or grabbed: the daemon
+// ends the hack, with SIGTERM.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/Xinerama.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,11 +58,16 @@ void on_stop_signal(int) {
 // cleanly instead of through Xlib's default handler, which exits at once.
 Window watched_window = 0;
 bool target_lost = false;
+// A shared-memory request the server refused (a remote display, or one that
+// cannot reach our segment): the image falls back to plain transfers.
+int shm_opcode = -1;
+bool shm_refused = false;
 
 int on_x_error(Display *, XErrorEvent *e) {
     if (e->error_code == BadWindow || e->error_code == BadDrawable) {
         if (e->resourceid == watched_window) target_lost = true;
     }
+    if (shm_opcode >= 0 && e->request_code == shm_opcode) shm_refused = true;
     return 0;
 }
 
@@ -158,7 +169,7 @@ public:
         picture_.shrink_to_fit();
         pic_w_ = pic_h_ = 0;
     }
-    void blit_picture(HWND w, int x, int y) override;
+    void blit_picture(HWND w, int x, int y, int scale) override;
     void fill_black(HWND w, int x, int y, int cx, int cy) override;
 
 private:
@@ -167,8 +178,16 @@ private:
     };
 
     void close_all();
-    // What the window shows, w x h in its format, all black.
+    // What the window shows, w x h in its format, all black: in shared
+    // memory when the server takes it, else in our own.
     bool make_backing(int w, int h);
+    XImage *make_shared_image(int w, int h, XShmSegmentInfo &info);
+    // Black into the kept image, columns x0..x1 - 1 of rows y0..y1 - 1
+    // (inside it).
+    void paint_black(int x0, int y0, int x1, int y1);
+    void free_backing();
+    // Waits until the server has read the shared image before it changes.
+    void settle();
     // The pixel value of every palette entry for the window's visual.
     void build_lut();
     void free_colours();
@@ -189,6 +208,10 @@ private:
     GC gc_ = nullptr;
     int win_w_ = 0, win_h_ = 0;
     XImage *backing_ = nullptr;
+    bool shm_available_ = false;   // the server has MIT-SHM with images
+    XShmSegmentInfo shm_{};        // the backing's segment, shmaddr null when none
+    bool shm_pending_ = false;     // a put from it the server may not have read yet
+    std::vector<uint8_t> converted_;   // the shown part of one picture row, converted
 
     PALETTEENTRY lut_colours_[256]{};
     unsigned long lut_[256]{};
@@ -234,6 +257,11 @@ bool x_services::setup(std::string *err) {
     // Size changes, destruction and exposure only: input events belong to
     // the daemon (and a second client cannot select button presses anyway).
     XSelectInput(dpy_, win_, ExposureMask | StructureNotifyMask);
+    int major = 0, first_event = 0, first_error = 0;
+    if (XQueryExtension(dpy_, "MIT-SHM", &major, &first_event, &first_error) && XShmQueryExtension(dpy_)) {
+        shm_opcode = major;
+        shm_available_ = true;
+    }
     gc_ = XCreateGC(dpy_, win_, 0, nullptr);
     if (!gc_ || !make_backing(win_w_, win_h_)) {
         if (err) *err = "cannot make the window's image";
@@ -244,8 +272,7 @@ bool x_services::setup(std::string *err) {
 
 void x_services::close_all() {
     if (!dpy_) return;
-    if (backing_) XDestroyImage(backing_);   // frees its pixels too
-    backing_ = nullptr;
+    free_backing();
     free_colours();
     if (gc_) XFreeGC(dpy_, gc_);
     gc_ = nullptr;
@@ -255,25 +282,84 @@ void x_services::close_all() {
     dpy_ = nullptr;
 }
 
+XImage *x_services::make_shared_image(int w, int h, XShmSegmentInfo &info) {
+    info = {};
+    XImage *img = XShmCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, nullptr, &info, unsigned(w),
+                                  unsigned(h));
+    if (!img) return nullptr;
+    info.shmid = shmget(IPC_PRIVATE, size_t(img->bytes_per_line) * size_t(h), IPC_CREAT | 0600);
+    void *at = info.shmid >= 0 ? shmat(info.shmid, nullptr, 0) : reinterpret_cast<void *>(-1);
+    if (at == reinterpret_cast<void *>(-1)) {
+        if (info.shmid >= 0) shmctl(info.shmid, IPC_RMID, nullptr);
+        XDestroyImage(img);
+        info = {};
+        return nullptr;
+    }
+    info.shmaddr = img->data = static_cast<char *>(at);
+    info.readOnly = False;
+    shm_refused = false;
+    const bool attached = XShmAttach(dpy_, &info) != 0;
+    // The server's answer to the attach comes back with the sync.
+    XSync(dpy_, False);
+    // Marked for removal now: the segment goes when both sides have
+    // detached, however the process ends.
+    shmctl(info.shmid, IPC_RMID, nullptr);
+    if (!attached || shm_refused) {
+        shmdt(at);
+        img->data = nullptr;   // not ours to free
+        XDestroyImage(img);
+        info = {};
+        shm_available_ = false;
+        return nullptr;
+    }
+    return img;
+}
+
+void x_services::free_backing() {
+    if (!backing_) return;
+    settle();
+    if (shm_.shmaddr) {
+        XShmDetach(dpy_, &shm_);
+        XSync(dpy_, False);
+        shmdt(shm_.shmaddr);
+        backing_->data = nullptr;   // the segment, gone with the detach
+        shm_ = {};
+    }
+    XDestroyImage(backing_);   // frees pixels of our own too
+    backing_ = nullptr;
+}
+
+void x_services::settle() {
+    if (!shm_pending_) return;
+    XSync(dpy_, False);
+    shm_pending_ = false;
+}
+
 bool x_services::make_backing(int w, int h) {
     w = std::max(w, 1);
     h = std::max(h, 1);
-    XImage *img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, nullptr, unsigned(w),
-                               unsigned(h), 32, 0);
-    if (!img) return false;
-    // XDestroyImage releases the pixels with free().
-    img->data = static_cast<char *>(std::calloc(size_t(img->bytes_per_line), size_t(h)));
-    if (!img->data) {
-        XDestroyImage(img);
-        return false;
+    XShmSegmentInfo info{};
+    XImage *img = shm_available_ ? make_shared_image(w, h, info) : nullptr;
+    if (!img) {
+        img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, nullptr, unsigned(w), unsigned(h), 32, 0);
+        if (!img) return false;
+        // XDestroyImage releases the pixels with free().
+        img->data = static_cast<char *>(std::calloc(size_t(img->bytes_per_line), size_t(h)));
+        if (!img->data) {
+            XDestroyImage(img);
+            return false;
+        }
     }
-    if (backing_) XDestroyImage(backing_);
+    free_backing();
     backing_ = img;
+    shm_ = info;
+    // A shared image names its segment through a pointer to the segment's
+    // description, which must live as long as the image: ours, not the
+    // copy it was made with.
+    if (shm_.shmaddr) backing_->obdata = reinterpret_cast<char *>(&shm_);
     if (!lut_ready_) build_lut();
-    // calloc's zeros are not black on every visual.
-    if (black_ != 0)
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) XPutPixel(backing_, x, y, black_);
+    // Zero bytes are not black on every visual.
+    if (black_ != 0) paint_black(0, 0, w, h);
     return true;
 }
 
@@ -386,26 +472,63 @@ uint8_t *x_services::create_picture(int w, int h) {
 
 void x_services::put(int x, int y, int w, int h) {
     if (!backing_ || w <= 0 || h <= 0 || target_lost) return;
-    XPutImage(dpy_, win_, gc_, backing_, x, y, x, y, unsigned(w), unsigned(h));
+    if (shm_.shmaddr) {
+        XShmPutImage(dpy_, win_, gc_, backing_, x, y, x, y, unsigned(w), unsigned(h), False);
+        shm_pending_ = true;
+    } else {
+        XPutImage(dpy_, win_, gc_, backing_, x, y, x, y, unsigned(w), unsigned(h));
+    }
 }
 
-void x_services::blit_picture(HWND, int x, int y) {
-    if (!backing_ || picture_.empty()) return;
+void x_services::blit_picture(HWND, int x, int y, int scale) {
+    if (!backing_ || picture_.empty() || scale < 1) return;
     if (!lut_ready_) build_lut();
-    // The part of the picture on the window.
+    settle();
+    // The part of the picture's blocks on the window; 64-bit sums, so a
+    // place far off cannot wrap round onto it.
+    const long long k = scale;
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + pic_w_, backing_->width), y1 = std::min(y + pic_h_, backing_->height);
+    const int x1 = int(std::min<long long>(x + k * pic_w_, backing_->width));
+    const int y1 = int(std::min<long long>(y + k * pic_h_, backing_->height));
     if (x0 < x1 && y0 < y1) {
-        const int bpp = backing_->bits_per_pixel;
+        const int n = x1 - x0, bpp = backing_->bits_per_pixel;
         const bool msb = backing_->byte_order == MSBFirst;
+        // Rows of whole bytes can be copied: the rows after a block's first
+        // are copies of it.
+        const bool whole_bytes = bpp % 8 == 0;
+        const size_t bytes = size_t(bpp / 8);
+        // The picture columns the window shows, and how far into the first
+        // one's block it starts.
+        const long long first = (x0 - x) / k, cols = (x1 - 1 - x) / k - first + 1;
+        const int skip = int((x0 - x) % k);
+        if (k > 1 && whole_bytes) converted_.resize(size_t(cols) * bytes);
+        long long last = -1;
+        const uint8_t *done = nullptr;
         for (int row = y0; row < y1; ++row) {
-            const uint8_t *src = picture_.data() + size_t(row - y) * size_t(pic_w_) + size_t(x0 - x);
-            auto *dst = reinterpret_cast<uint8_t *>(backing_->data) +
-                        size_t(row) * size_t(backing_->bytes_per_line) + size_t(x0) * size_t(bpp / 8);
-            if (!convert_row(src, x1 - x0, lut_, bpp, msb, dst))
-                for (int col = x0; col < x1; ++col) XPutPixel(backing_, col, row, lut_[src[col - x0]]);
+            auto *dst = reinterpret_cast<uint8_t *>(backing_->data) + size_t(row) * size_t(backing_->bytes_per_line) +
+                        size_t(x0) * size_t(bpp / 8);
+            const long long r = (row - static_cast<long long>(y)) / k;
+            if (r == last && whole_bytes) {
+                std::memcpy(dst, done, size_t(n) * size_t(bpp / 8));
+                continue;
+            }
+            const uint8_t *src = picture_.data() + size_t(r) * size_t(pic_w_) + size_t(first);
+            // Each picture pixel is converted once and then repeated k
+            // times (nearest neighbour: screen column c shows picture
+            // column (c - x) / k).
+            bool written = false;
+            if (k == 1) {
+                written = convert_row(src, n, lut_, bpp, msb, dst);
+            } else if (whole_bytes && convert_row(src, int(cols), lut_, bpp, msb, converted_.data())) {
+                widen_row(converted_.data(), int(bytes), skip, n, int(k), dst);
+                written = true;
+            }
+            if (!written)
+                for (int c = 0; c < n; ++c) XPutPixel(backing_, x0 + c, row, lut_[src[(skip + c) / k]]);
+            last = r;
+            done = dst;
         }
-        put(x0, y0, x1 - x0, y1 - y0);
+        put(x0, y0, n, y1 - y0);
     }
     if (fps_) {
         // Frames counted from the first one's time: a second holds as many
@@ -423,6 +546,23 @@ void x_services::blit_picture(HWND, int x, int y) {
     }
 }
 
+void x_services::paint_black(int x0, int y0, int x1, int y1) {
+    if (x0 >= x1 || y0 >= y1) return;
+    const int bpp = backing_->bits_per_pixel;
+    for (int col = x0; col < x1; ++col) XPutPixel(backing_, col, y0, black_);
+    const uint8_t *first = reinterpret_cast<uint8_t *>(backing_->data) + size_t(y0) * size_t(backing_->bytes_per_line) +
+                           size_t(x0) * size_t(bpp / 8);
+    for (int row = y0 + 1; row < y1; ++row) {
+        if (bpp % 8 != 0) {
+            for (int col = x0; col < x1; ++col) XPutPixel(backing_, col, row, black_);
+            continue;
+        }
+        std::memcpy(reinterpret_cast<uint8_t *>(backing_->data) + size_t(row) * size_t(backing_->bytes_per_line) +
+                        size_t(x0) * size_t(bpp / 8),
+                    first, size_t(x1 - x0) * size_t(bpp / 8));
+    }
+}
+
 void x_services::draw_fps() {
     if (!fps_text_[0] || target_lost) return;
     XSetForeground(dpy_, gc_, white_);
@@ -433,10 +573,11 @@ void x_services::draw_fps() {
 void x_services::fill_black(HWND, int x, int y, int cx, int cy) {
     if (!backing_) return;
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + cx, backing_->width), y1 = std::min(y + cy, backing_->height);
+    const int x1 = int(std::min<long long>(static_cast<long long>(x) + cx, backing_->width));
+    const int y1 = int(std::min<long long>(static_cast<long long>(y) + cy, backing_->height));
     if (x0 >= x1 || y0 >= y1) return;
-    for (int row = y0; row < y1; ++row)
-        for (int col = x0; col < x1; ++col) XPutPixel(backing_, col, row, black_);
+    settle();
+    paint_black(x0, y0, x1, y1);
     put(x0, y0, x1 - x0, y1 - y0);
 }
 
