@@ -56,7 +56,8 @@ bool write_first_ini() {
     s->write_profile_string("Global", "NoOfEntries", std::to_string(demo_scene_count).c_str(),
                             ini_name);
     s->write_profile_string("Global", "Speed", "10", ini_name);
-    s->write_profile_string("Global", "Sequence", "1", ini_name);
+    // Random order: every run starts somewhere else in the gallery.
+    s->write_profile_string("Global", "Sequence", "0", ini_name);
     return true;
 }
 

@@ -2,12 +2,13 @@
 
 #include <cmath>
 #include <filesystem>
-#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "authoring/bmp.h"
 #include "authoring/bytes.h"
 #include "authoring/ddh.h"
+#include "authoring/demoscenes.h"
 #include "authoring/primitives.h"
 #include "authoring/textures.h"
 #include "authoring/writer.h"
@@ -21,6 +22,18 @@ const demo_scene demo_scenes[] = {
     {"CHROME.VTL", "Chrome", "2,480,360,2,1,2,0,0,1,20,45,1,45"},
     {"TEMPLE.VTL", "Temple", "3,480,360,2,1,1,0,0,1,20,45,1,45"},
     {"TANGLE.VTL", "Tangle", "1,480,360,2,1,3,0,0,1,20,45,1,45"},
+    {"SOLAR.VTL", "Solar", "4,640,400,2,1,2,1,0,1,20,45,1,45"},
+    {"CHESS.VTL", "Chess", "3,560,420,2,0,1,0,30,-1,20,60,2,50"},
+    {"GLASS.VTL", "Glass", "1,400,300,2,1,2,0,0,1,20,45,1,45"},
+    {"CANYON.VTL", "Canyon", "6,640,400,2,1,1,0,0,1,20,45,1,45"},
+    {"CITY.VTL", "City", "2,720,400,2,0,1,0,200,1,8,30,0,35"},
+    {"KNOT.VTL", "Knot", "3,480,480,2,1,2,1,0,1,20,45,1,45"},
+    {"CRYSTAL.VTL", "Crystal", "6,640,400,2,1,1,0,0,1,20,45,1,45"},
+    {"TUNNEL.VTL", "Tunnel", "6,640,400,2,1,1,0,0,1,20,45,1,45"},
+    {"GEARS.VTL", "Gears", "4,480,360,2,0,2,0,90,-2,10,120,3,60"},
+    {"ISLAND.VTL", "Island", "1,800,450,2,1,2,0,0,1,20,45,1,45"},
+    {"FOUNTAIN.VTL", "Fountain", "3,640,480,2,0,3,0,45,1,15,200,1,40"},
+    {"ARMILLARY.VTL", "Armillary", "2,360,360,2,1,2,0,0,1,20,45,1,45"},
 };
 const int demo_scene_count = sizeof demo_scenes / sizeof demo_scenes[0];
 const char *const demo_background = "BGROUND.BMP";
@@ -28,16 +41,6 @@ const char *const demo_background = "BGROUND.BMP";
 namespace {
 
 constexpr float pi = 3.14159265f;
-
-struct builtfile {
-    std::string name;
-    std::vector<uint8_t> bytes;
-};
-
-struct demoset {
-    std::vector<builtfile> scenes, maps;
-    std::vector<dib_resource> scenetab, maptab;
-};
 
 material_desc mat(int no, const char *name, uint8_t r, uint8_t g, uint8_t b) {
     material_desc m;
@@ -293,41 +296,81 @@ scene_desc tangle() {
     return s;
 }
 
-demoset &demos() {
-    static demoset d;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        d.maps.push_back({"PLANET.BMP", bmp24(tex_planet(512, 256))});
-        d.maps.push_back({"MOON.BMP", bmp24(tex_moon(256, 128))});
-        d.maps.push_back({"TILES.BMP", bmp24(tex_tiles(256, 256))});
-        d.maps.push_back({"MARBLE.BMP", bmp24(tex_marble(256, 256))});
-        d.maps.push_back({"FLUTED.BMP", bmp24(tex_fluted(256, 256))});
-        d.maps.push_back({demo_background, bmp24(tex_panorama(1024, 512))});
-        scene_desc (*const make[])() = {orbit, chrome, temple, tangle};
-        for (int i = 0; i < demo_scene_count; ++i) d.scenes.push_back({demo_scenes[i].name, write_scene(make[i]())});
-        for (const builtfile &f : d.scenes) d.scenetab.push_back({f.name.c_str(), f.bytes.data(), f.bytes.size()});
-        for (const builtfile &f : d.maps) d.maptab.push_back({f.name.c_str(), f.bytes.data(), f.bytes.size()});
-    });
-    return d;
+// The built-in bitmaps, each made by code the first time a scene asks for it.
+struct mapdef {
+    const char *name;
+    std::vector<uint8_t> (*make)();
+};
+const mapdef demo_maps[] = {
+    {"PLANET.BMP", [] { return bmp24(tex_planet(512, 256)); }},
+    {"MOON.BMP", [] { return bmp24(tex_moon(256, 128)); }},
+    {"TILES.BMP", [] { return bmp24(tex_tiles(256, 256)); }},
+    {"MARBLE.BMP", [] { return bmp24(tex_marble(256, 256)); }},
+    {"FLUTED.BMP", [] { return bmp24(tex_fluted(256, 256)); }},
+    {"BGROUND.BMP", [] { return bmp24(tex_panorama(1024, 512)); }},
+    {"SUN.BMP", [] { return bmp24(tex_sun(256, 128)); }},
+    {"GIANT.BMP", [] { return bmp24(tex_giant(256, 128)); }},
+    {"BOARD.BMP", [] { return bmp24(tex_board(256, 256)); }},
+    {"WOOD.BMP", [] { return bmp24(tex_wood(256, 256)); }},
+    {"WINDOWS.BMP", [] { return bmp24(tex_windows(128, 128)); }},
+    {"BRICKS.BMP", [] { return bmp24(tex_bricks(256, 256)); }},
+    {"ISLAND.BMP", [] { return bmp24(island_map(256, 256)); }},
+    {"STARS.BMP", [] { return bmp24(tex_stars(512, 256)); }},
+};
+constexpr int demo_map_count = sizeof demo_maps / sizeof demo_maps[0];
+
+// The scenes' makers, in the order of demo_scenes.
+scene_desc (*const scene_makers[])() = {orbit,        chrome,      temple,       tangle,
+                                        demo_solar,   demo_chess,  demo_glass,   demo_canyon,
+                                        demo_city,    demo_knot,   demo_crystal, demo_tunnel,
+                                        demo_gears,   demo_island, demo_fountain, demo_armillary};
+
+// One function per file, holding its bytes once made (a function-local
+// static is made once even when several threads ask at the same time).
+template <int I> const std::vector<uint8_t> &map_bytes() {
+    static const std::vector<uint8_t> b = demo_maps[I].make();
+    return b;
+}
+template <int I> const std::vector<uint8_t> &scene_bytes() {
+    static const std::vector<uint8_t> b = write_scene(scene_makers[I]());
+    return b;
+}
+
+template <int... I> std::vector<dib_resource> map_table(std::integer_sequence<int, I...>) {
+    return {dib_resource{demo_maps[I].name, nullptr, 0, &map_bytes<I>}...};
+}
+template <int... I> std::vector<dib_resource> scene_table(std::integer_sequence<int, I...>) {
+    return {dib_resource{demo_scenes[I].name, nullptr, 0, &scene_bytes<I>}...};
+}
+
+constexpr int scene_maker_count = sizeof scene_makers / sizeof scene_makers[0];
+static_assert(scene_maker_count == sizeof demo_scenes / sizeof demo_scenes[0], "a maker for every demo scene");
+
+const std::vector<dib_resource> &scenetab() {
+    static const std::vector<dib_resource> t = scene_table(std::make_integer_sequence<int, scene_maker_count>());
+    return t;
+}
+const std::vector<dib_resource> &maptab() {
+    static const std::vector<dib_resource> t = map_table(std::make_integer_sequence<int, demo_map_count>());
+    return t;
 }
 
 }  // namespace
 
 void install_demos() {
-    demoset &d = demos();
-    scene_resources = d.scenetab.data();
-    scene_nresources = static_cast<int>(d.scenetab.size());
-    dib_resources = d.maptab.data();
-    dib_nresources = static_cast<int>(d.maptab.size());
+    scene_resources = scenetab().data();
+    scene_nresources = static_cast<int>(scenetab().size());
+    dib_resources = maptab().data();
+    dib_nresources = static_cast<int>(maptab().size());
 }
 
 bool write_demos(const std::string &dir, std::string *err) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    demoset &d = demos();
-    for (const auto *list : {&d.scenes, &d.maps})
-        for (const builtfile &f : *list) {
-            if (!write_bytes(dir + "/" + f.name, f.bytes, err)) return false;
+    for (const auto *table : {&scenetab(), &maptab()})
+        for (const dib_resource &r : *table) {
+            const std::vector<uint8_t> &bytes = r.make();
+            if (!write_bytes(dir + "/" + r.name, bytes, err)) return false;
         }
     return true;
 }

@@ -18,9 +18,10 @@ extern const int demo_scene_count;
 // Name of the built-in panorama background bitmap.
 extern const char *const demo_background;
 
-// Makes every demo scene and bitmap in memory (once) and installs them as
-// built-in files: scenes for the loader's lookup, bitmaps for the bitmap
-// reader's. Safe to call more than once.
+// Installs the demo scenes and their bitmaps as built-in files: scenes for
+// the loader's lookup, bitmaps for the bitmap reader's. Each is made in
+// memory the first time it is read, so starting costs nothing and playing
+// one scene makes only that scene and its maps. Safe to call more than once.
 void install_demos();
 
 // Writes the demo scenes and their bitmaps into `dir`; false with `err` set

@@ -312,3 +312,352 @@ void turnz(geometry_desc &g, float cx, float cy, float a) {
 }
 
 }  // namespace vortella
+
+namespace vortella {
+
+namespace {
+
+using vec3 = std::array<double, 3>;
+
+vec3 sub(const vec3 &a, const vec3 &b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+double dot(const vec3 &a, const vec3 &b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+vec3 cross(const vec3 &a, const vec3 &b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+vec3 unit(const vec3 &a) {
+    const double l = std::sqrt(dot(a, a));
+    return l > 0 ? vec3{a[0] / l, a[1] / l, a[2] / l} : a;
+}
+vec3 axpy(double s, const vec3 &a, const vec3 &b) { return {s * a[0] + b[0], s * a[1] + b[1], s * a[2] + b[2]}; }
+
+points_s point(const vec3 &p, const vec3 &n) {
+    return {float(p[0]), float(p[1]), float(p[2]), float(n[0]), float(n[1]), float(n[2])};
+}
+
+// Triangles with two corners on one point (at a lathe's poles) have no
+// face and are never drawn: they are not made.
+void tri(geometry_desc &g, int a, int b, int c) {
+    if (a != b && b != c && a != c) g.triangles.push_back({a, b, c, 0, 0, 0});
+}
+
+// Twice the signed area of the triangle (a, b, c) in the plane, positive
+// when counter-clockwise.
+double area2(const std::array<float, 2> &a, const std::array<float, 2> &b, const std::array<float, 2> &c) {
+    return (double(b[0]) - a[0]) * (double(c[1]) - a[1]) - (double(b[1]) - a[1]) * (double(c[0]) - a[0]);
+}
+
+// Ear clipping of a simple counter-clockwise polygon: triangles as index
+// triples, counter-clockwise.
+std::vector<std::array<int, 3>> triangulate(const std::vector<std::array<float, 2>> &poly) {
+    std::vector<std::array<int, 3>> out;
+    std::vector<int> left(poly.size());
+    for (size_t i = 0; i < poly.size(); ++i) left[i] = static_cast<int>(i);
+    while (left.size() > 3) {
+        const size_t n = left.size();
+        bool cut = false;
+        for (size_t i = 0; i < n && !cut; ++i) {
+            const int a = left[(i + n - 1) % n], b = left[i], c = left[(i + 1) % n];
+            if (area2(poly[a], poly[b], poly[c]) <= 0) continue;   // a reflex corner is no ear
+            bool empty = true;
+            for (int k : left) {
+                if (k == a || k == b || k == c) continue;
+                // Points on the ear's edges count as inside: cutting there
+                // would leave a sliver crossing the outline.
+                if (area2(poly[a], poly[b], poly[k]) >= 0 && area2(poly[b], poly[c], poly[k]) >= 0 &&
+                    area2(poly[c], poly[a], poly[k]) >= 0) {
+                    empty = false;
+                    break;
+                }
+            }
+            if (!empty) continue;
+            out.push_back({a, b, c});
+            left.erase(left.begin() + static_cast<long>(i));
+            cut = true;
+        }
+        // Not simple or not counter-clockwise: fan out what is left rather
+        // than loop for ever.
+        if (!cut) break;
+    }
+    for (size_t i = 1; i + 1 < left.size(); ++i) out.push_back({left[0], left[i], left[i + 1]});
+    return out;
+}
+
+}  // namespace
+
+geometry_desc make_lathe(int geom_no, int texture, float cx, float cy, const std::vector<profile_point> &profile,
+                         int segs, bool faceted, float crease) {
+    geometry_desc g;
+    g.name = "lathe";
+    g.geom_no = geom_no;
+    g.texture = texture;
+    const int n = static_cast<int>(profile.size());
+    if (n < 2 || segs < 3) return g;
+    // The (r, z) normal of segment i (from point i to i + 1): the profile's
+    // direction turned a quarter to the right.
+    std::vector<std::array<double, 2>> segn(n - 1);
+    for (int i = 0; i + 1 < n; ++i) {
+        const double dr = double(profile[i + 1].r) - profile[i].r, dz = double(profile[i + 1].z) - profile[i].z;
+        const double l = std::hypot(dr, dz);
+        segn[i] = l > 0 ? std::array<double, 2>{dz / l, -dr / l} : std::array<double, 2>{0, 0};
+    }
+    // Each profile point gets a ring (or a pole point) for the segment
+    // below it and one for the segment above; they are the same ring
+    // unless the profile bends sharply there.
+    const double cosc = std::cos(crease);
+    std::vector<int> below(n, -1), above(n, -1);
+    auto ring = [&](int i, std::array<double, 2> nrz) {
+        const int first = static_cast<int>(g.points.size());
+        const double r = profile[i].r, z = profile[i].z;
+        if (r <= 1e-6) {
+            g.points.push_back(point({cx, cy, z}, {0, 0, nrz[1] >= 0 ? 1.0 : -1.0}));
+            return first;
+        }
+        for (int j = 0; j < segs; ++j) {
+            const double a = tau * j / segs, ca = std::cos(a), sa = std::sin(a);
+            g.points.push_back(point({cx + r * ca, cy + r * sa, z}, {nrz[0] * ca, nrz[0] * sa, nrz[1]}));
+        }
+        return first;
+    };
+    for (int i = 0; i < n; ++i) {
+        const bool hasb = i > 0, hasa = i + 1 < n;
+        if (hasb && hasa) {
+            const auto &p = segn[i - 1], &q = segn[i];
+            if (p[0] * q[0] + p[1] * q[1] >= cosc) {
+                double m0 = p[0] + q[0], m1 = p[1] + q[1];
+                const double l = std::hypot(m0, m1);
+                if (l > 0) m0 /= l, m1 /= l;
+                below[i] = above[i] = ring(i, {m0, m1});
+                continue;
+            }
+        }
+        if (hasb) below[i] = ring(i, segn[i - 1]);
+        if (hasa) above[i] = ring(i, segn[i]);
+    }
+    auto at = [&](int first, int i, int j) { return profile[i].r <= 1e-6 ? first : first + (j % segs); };
+    for (int i = 0; i + 1 < n; ++i)
+        for (int j = 0; j < segs; ++j) {
+            const int a = at(above[i], i, j), b = at(above[i], i, j + 1);
+            const int c = at(below[i + 1], i + 1, j + 1), d = at(below[i + 1], i + 1, j);
+            tri(g, a, b, c);
+            tri(g, a, c, d);
+        }
+    if (faceted) facet(g);
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc make_extrusion(int geom_no, int texture, const std::vector<std::array<float, 2>> &outline, float z0,
+                             float z1, const std::array<float, 2> *hub) {
+    geometry_desc g;
+    g.name = "extrusion";
+    g.faceted = true;
+    g.geom_no = geom_no;
+    g.texture = texture;
+    const int n = static_cast<int>(outline.size());
+    if (n < 3) return g;
+    // Each side its own four corners, the caps their own points: every
+    // triangle of a faceted geometry carries its own normal anyway, so the
+    // sharing only matters for the bounding box and the point count.
+    for (const auto &p : outline) g.points.push_back({p[0], p[1], z0, 0, 0, 0});
+    for (const auto &p : outline) g.points.push_back({p[0], p[1], z1, 0, 0, 0});
+    for (int i = 0; i < n; ++i) {
+        const int k = (i + 1) % n;
+        tri(g, i, k, n + k);
+        tri(g, i, n + k, n + i);
+    }
+    std::vector<std::array<int, 3>> caps;
+    if (hub) {
+        g.points.push_back({(*hub)[0], (*hub)[1], z0, 0, 0, 0});
+        g.points.push_back({(*hub)[0], (*hub)[1], z1, 0, 0, 0});
+        // The hub's index in the cap's numbering (n + hub is the top one).
+        for (int i = 0; i < n; ++i) caps.push_back({n, i, (i + 1) % n});
+    } else {
+        caps = triangulate(outline);
+    }
+    // Cap corners numbered as in the outline; the hub, when there is one,
+    // is number n: its bottom point is 2n and its top 2n + 1.
+    auto bottom = [n](int i) { return i == n ? 2 * n : i; };
+    auto top = [n](int i) { return i == n ? 2 * n + 1 : n + i; };
+    for (const auto &t : caps) {
+        tri(g, top(t[0]), top(t[1]), top(t[2]));            // top, counter-clockwise from above
+        tri(g, bottom(t[0]), bottom(t[2]), bottom(t[1]));   // bottom, the other way round
+    }
+    facet(g);
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc make_heightfield(int geom_no, int texture, float x0, float y0, float x1, float y1, int nx, int ny,
+                               const std::function<float(float, float)> &h, bool faceted) {
+    geometry_desc g;
+    g.name = "height field";
+    g.geom_no = geom_no;
+    g.texture = texture;
+    if (nx < 1 || ny < 1) return g;
+    const double dx = (double(x1) - x0) / nx, dy = (double(y1) - y0) / ny;
+    for (int i = 0; i <= ny; ++i)
+        for (int j = 0; j <= nx; ++j) {
+            const float x = float(x0 + dx * j), y = float(y0 + dy * i);
+            // Central differences, reaching one cell beyond the edges.
+            const double hx = (double(h(float(x + dx), y)) - h(float(x - dx), y)) / (2 * dx);
+            const double hy = (double(h(x, float(y + dy))) - h(x, float(y - dy))) / (2 * dy);
+            g.points.push_back(point({x, y, h(x, y)}, unit({-hx, -hy, 1})));
+        }
+    for (int i = 0; i < ny; ++i)
+        for (int j = 0; j < nx; ++j) {
+            const int p00 = i * (nx + 1) + j, p10 = p00 + 1, p01 = p00 + nx + 1, p11 = p01 + 1;
+            const float d1 = std::fabs(g.points[p00].z - g.points[p11].z);
+            const float d2 = std::fabs(g.points[p10].z - g.points[p01].z);
+            if (d1 <= d2) {
+                tri(g, p00, p10, p11);
+                tri(g, p00, p11, p01);
+            } else {
+                tri(g, p00, p10, p01);
+                tri(g, p10, p11, p01);
+            }
+        }
+    if (faceted) facet(g);
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc make_tube(int geom_no, int texture, const std::function<std::array<float, 3>(double)> &c, float r,
+                        int rings, int segs) {
+    geometry_desc g;
+    g.name = "tube";
+    g.geom_no = geom_no;
+    g.texture = texture;
+    if (rings < 3 || segs < 3) return g;
+    std::vector<vec3> p(rings), t(rings), nrm(rings);
+    for (int i = 0; i < rings; ++i) {
+        const std::array<float, 3> q = c(double(i) / rings);
+        p[i] = {q[0], q[1], q[2]};
+    }
+    for (int i = 0; i < rings; ++i) t[i] = unit(sub(p[(i + 1) % rings], p[(i + rings - 1) % rings]));
+    // A first normal across the tangent, then each carried to the next
+    // tangent by removing its part along it.
+    const vec3 axis = std::fabs(t[0][2]) < 0.9 ? vec3{0, 0, 1} : vec3{1, 0, 0};
+    nrm[0] = unit(axpy(-dot(axis, t[0]), t[0], axis));
+    for (int i = 1; i < rings; ++i) nrm[i] = unit(axpy(-dot(nrm[i - 1], t[i]), t[i], nrm[i - 1]));
+    // After the lap the carried normal comes back turned about the first
+    // tangent; each ring takes its share of the turn back.
+    const vec3 back = unit(axpy(-dot(nrm[rings - 1], t[0]), t[0], nrm[rings - 1]));
+    const double lap = std::atan2(dot(cross(back, nrm[0]), t[0]), dot(back, nrm[0]));
+    for (int i = 0; i < rings; ++i) {
+        const double f = lap * i / rings;
+        const vec3 b = cross(t[i], nrm[i]);
+        const vec3 nn = axpy(std::cos(f), nrm[i], {b[0] * std::sin(f), b[1] * std::sin(f), b[2] * std::sin(f)});
+        const vec3 bb = cross(t[i], nn);
+        for (int j = 0; j < segs; ++j) {
+            const double v = tau * j / segs;
+            const vec3 d = axpy(std::cos(v), nn, {bb[0] * std::sin(v), bb[1] * std::sin(v), bb[2] * std::sin(v)});
+            g.points.push_back(point(axpy(r, d, p[i]), d));
+        }
+    }
+    auto at = [rings, segs](int i, int j) { return (i % rings) * segs + (j % segs); };
+    for (int i = 0; i < rings; ++i)
+        for (int j = 0; j < segs; ++j) {
+            tri(g, at(i, j), at(i + 1, j + 1), at(i + 1, j));
+            tri(g, at(i, j), at(i, j + 1), at(i + 1, j + 1));
+        }
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc make_torus_knot(int geom_no, int texture, float cx, float cy, float cz, int p, int q, float R, float a,
+                              float r, int rings, int segs) {
+    geometry_desc g = make_tube(
+        geom_no, texture,
+        [=](double t) {
+            const double u = tau * t, w = R + a * std::cos(q * u);
+            return std::array<float, 3>{float(cx + w * std::cos(p * u)), float(cy + w * std::sin(p * u)),
+                                        float(cz + a * std::sin(q * u))};
+        },
+        r, rings, segs);
+    g.name = "torus knot";
+    return g;
+}
+
+void append(geometry_desc &a, const geometry_desc &b) {
+    if (a.points.empty()) a.faceted = b.faceted;
+    const int base = static_cast<int>(a.points.size());
+    a.points.insert(a.points.end(), b.points.begin(), b.points.end());
+    for (trianglef_s t : b.triangles) {
+        t.pt1 += base, t.pt2 += base, t.pt3 += base;
+        a.triangles.push_back(t);
+    }
+    bbox_unset(a);
+}
+
+void shift(geometry_desc &g, float dx, float dy, float dz) {
+    for (points_s &p : g.points) p.x += dx, p.y += dy, p.z += dz;
+    bbox_unset(g);
+}
+
+void turn(geometry_desc &g, float ax, float ay, float az, float a) {
+    // Rodrigues' rotation as a matrix, applied to points and normals alike.
+    const double c = std::cos(a), s = std::sin(a), k = 1 - c;
+    const double m[3][3] = {{c + ax * ax * k, ax * ay * k - az * s, ax * az * k + ay * s},
+                            {ay * ax * k + az * s, c + ay * ay * k, ay * az * k - ax * s},
+                            {az * ax * k - ay * s, az * ay * k + ax * s, c + az * az * k}};
+    auto rot = [&m](float &x, float &y, float &z) {
+        const double v[3] = {x, y, z};
+        x = float(m[0][0] * v[0] + m[0][1] * v[1] + m[0][2] * v[2]);
+        y = float(m[1][0] * v[0] + m[1][1] * v[1] + m[1][2] * v[2]);
+        z = float(m[2][0] * v[0] + m[2][1] * v[1] + m[2][2] * v[2]);
+    };
+    for (points_s &p : g.points) {
+        rot(p.x, p.y, p.z);
+        rot(p.nx, p.ny, p.nz);
+    }
+    for (trianglef_s &t : g.triangles) rot(t.nx, t.ny, t.nz);
+    bbox_unset(g);
+}
+
+geometry_desc ring_of(const geometry_desc &shape, int n, float radius, float phase) {
+    geometry_desc g;
+    g.name = shape.name;
+    g.geom_no = shape.geom_no;
+    g.texture = shape.texture;
+    g.faceted = shape.faceted;
+    for (int k = 0; k < n; ++k) {
+        geometry_desc c = shape;
+        shift(c, radius, 0, 0);
+        turnz(c, 0, 0, float(phase + tau * k / n));
+        append(g, c);
+    }
+    ddh_all(g);
+    return g;
+}
+
+geometry_desc grid_of(const geometry_desc &shape, int nx, int ny, float dx, float dy) {
+    geometry_desc g;
+    g.name = shape.name;
+    g.geom_no = shape.geom_no;
+    g.texture = shape.texture;
+    g.faceted = shape.faceted;
+    for (int i = 0; i < ny; ++i)
+        for (int j = 0; j < nx; ++j) {
+            geometry_desc c = shape;
+            shift(c, dx * (j - (nx - 1) * 0.5f), dy * (i - (ny - 1) * 0.5f), 0);
+            append(g, c);
+        }
+    ddh_all(g);
+    return g;
+}
+
+void two_sided(geometry_desc &g) {
+    const int np = static_cast<int>(g.points.size()), nt = static_cast<int>(g.triangles.size());
+    for (int i = 0; i < np; ++i) {
+        points_s p = g.points[i];
+        p.nx = -p.nx, p.ny = -p.ny, p.nz = -p.nz;
+        g.points.push_back(p);
+    }
+    for (int i = 0; i < nt; ++i) {
+        const trianglef_s t = g.triangles[i];
+        g.triangles.push_back({t.pt1 + np, t.pt3 + np, t.pt2 + np, -t.nx, -t.ny, -t.nz});
+    }
+    ddh_all(g);
+}
+
+}  // namespace vortella

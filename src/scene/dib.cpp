@@ -93,6 +93,17 @@ const dib_resource *findresource(const dib_resource *t, int n, const char *name)
     return nullptr;
 }
 
+void resource_bytes(const dib_resource &r, const uint8_t **data, size_t *size) {
+    if (r.make) {
+        const std::vector<uint8_t> &b = r.make();
+        *data = b.data();
+        *size = b.size();
+    } else {
+        *data = r.data;
+        *size = r.size;
+    }
+}
+
 BITMAPINFOHEADER *DibOpenFile(const char *szFile) {
     if (!szFile || !*szFile) return nullptr;
     std::FILE *f = std::fopen(szFile, "rb");
@@ -114,8 +125,7 @@ BITMAPINFOHEADER *DibOpenFile(const char *szFile) {
     }
     if (const dib_resource *r = findresource(dib_resources, dib_nresources, szFile)) {
         dibsrc src;
-        src.mem = r->data;
-        src.size = r->size;
+        resource_bytes(*r, &src.mem, &src.size);
         return readdib(&src);
     }
     return nullptr;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace vortella {
 
@@ -47,12 +48,19 @@ struct dibsrc {
 };
 
 // A file built into the program, looked up by name when no file of that
-// name can be opened: a whole BMP file, or a whole scene file.
+// name can be opened: a whole BMP file, or a whole scene file. Files that
+// are made by code rather than stored carry `make` instead of bytes: it
+// makes them on first use (once, safe from several threads) and returns
+// them, so a program that plays one built-in scene makes only that one.
 struct dib_resource {
     const char *name;
     const uint8_t *data;
     size_t size;
+    const std::vector<uint8_t> &(*make)() = nullptr;
 };
+
+// The bytes of a built-in file, made first where they are made on use.
+void resource_bytes(const dib_resource &r, const uint8_t **data, size_t *size);
 
 // The table of built-in bitmaps (empty until the application installs one).
 inline const dib_resource *dib_resources = nullptr;

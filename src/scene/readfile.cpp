@@ -344,10 +344,7 @@ load_result readfile(const char *inpfn, const scene_paths &paths) {
     reader r;
     r.paths = &paths;
     r.src.f = f;
-    if (builtin) {
-        r.src.mem = builtin->data;
-        r.src.size = builtin->size;
-    }
+    if (builtin) resource_bytes(*builtin, &r.src.mem, &r.src.size);
     settings st;
     try {
         readobjects(r, st);

@@ -29,6 +29,7 @@ static int usage(std::FILE *out = stderr) {
                  "       vtl render SCENE.vtl -o OUT.{png,bmp,gif} [--size WxH] [--frames N] [--fps N]\n"
                  "                  [--maps DIR] [--background BMP] [--inverted] [--bench]\n"
                  "       vtl demo -o DIR\n"
+                 "       vtl gallery -o DIR\n"
                  "       vtl record [--ini FILE] [--seconds S] [--screen WxH[@X,Y][,WxH[@X,Y]...]]\n"
                  "                  [--scale auto|1|2|3|4] -o OUT.gif\n"
                  "       vtl build MODEL|SCENE.json -o SCENE.vtl [--faceted] [--crease DEG] [--mapping KIND]\n"
@@ -45,6 +46,7 @@ int run(int argc, char **argv) {
     if (cmd == "sample") return cmd_sample(argc - 2, argv + 2);
     if (cmd == "render") return cmd_render(argc - 2, argv + 2);
     if (cmd == "demo") return cmd_demo(argc - 2, argv + 2);
+    if (cmd == "gallery") return cmd_gallery(argc - 2, argv + 2);
 #ifdef VT_NO_BUILD_RECORD
     if (cmd == "build" || cmd == "record") {
         std::fprintf(stderr, "vtl: '%s' is not part of this build\n", cmd.c_str());

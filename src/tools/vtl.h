@@ -27,6 +27,10 @@ int cmd_render(int argc, char **argv);
 // vtl demo -o DIR: writes the demo scenes and their bitmaps.
 int cmd_demo(int argc, char **argv);
 
+// vtl gallery -o DIR: a PNG still of every built-in scene and one animated
+// GIF, as vtl render makes them. Exit status as vtl render's.
+int cmd_gallery(int argc, char **argv);
+
 // vtl build MODEL|SCENE.json -o SCENE.vtl [...]: compiles a model or a scene
 // description. Exit status: 0 written, 2 failed (the message on stderr).
 int cmd_build(int argc, char **argv);

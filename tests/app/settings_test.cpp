@@ -1,4 +1,7 @@
 // Start-up settings and the playlist's storage and text format.
+#include <set>
+#include <string>
+
 #include "apptest.h"
 #include "authoring/demos.h"
 
@@ -64,13 +67,38 @@ TEST_F(settings, DefaultsDoNotFollowTheInstallDirectory) {
 
 TEST_F(settings, FirstRunWritesTheDemoPlaylistOnce) {
     ASSERT_TRUE(write_first_ini());
-    EXPECT_EQ(ini("Global", "NoOfEntries"), std::to_string(demo_scene_count));
-    EXPECT_EQ(ini("Entries", "EntryFN000"), std::string("/opt/vortella/") + demo_scenes[0].name);
+    EXPECT_EQ(ini("Global", "NoOfEntries"), "16");
+    EXPECT_EQ(ini("Global", "Sequence"), "0");   // random order
     noent = 0;
     read_global_settings();
     read_entries();
-    EXPECT_EQ(noent, demo_scene_count);
-    EXPECT_EQ(pma[demo_scene_count - 1], demo_scenes[demo_scene_count - 1].params);
+    ASSERT_EQ(noent, 16);
+    EXPECT_EQ(seqm, 0);
+    // Every built-in scene once, each for two minutes; the sizes, the
+    // picture's motion on the screen and the zooms vary from entry to entry.
+    std::set<std::string> names, sizes;
+    std::set<int> motions, zooms;
+    bool own_motion = false, entry_motion = false;
+    for (int i = 0; i < noent; ++i) {
+        const std::string name = fna[i];
+        ASSERT_EQ(name.rfind("/opt/vortella/", 0), 0u) << name;
+        names.insert(name.substr(14));
+        parse_entry(pma[i]);
+        EXPECT_EQ(ddur, 2) << name;
+        sizes.insert(std::to_string(dsizex) + "x" + std::to_string(dsizey));
+        motions.insert(amode);
+        zooms.insert(zoomm * 10 + zoomf);
+        own_motion |= useod == 1;
+        entry_motion |= useod == 0;
+    }
+    std::set<std::string> builtin;
+    for (int d = 0; d < demo_scene_count; ++d) builtin.insert(demo_scenes[d].name);
+    EXPECT_EQ(names, builtin);
+    EXPECT_GE(sizes.size(), 6u);
+    EXPECT_EQ(motions, (std::set<int>{1, 2, 3, 4, 6}));   // "Arrayed" is not offered
+    EXPECT_GE(zooms.size(), 4u);
+    EXPECT_TRUE(own_motion);
+    EXPECT_TRUE(entry_motion);
 
     write_ini("[Global]\nSpeed=3\n");
     EXPECT_FALSE(write_first_ini());

@@ -93,6 +93,20 @@ TEST(VtlRecord, PlaysAGivenSettingsFileWithoutChangingIt) {
     EXPECT_EQ(test::readtext(ini), text);
 }
 
+TEST(VtlRecord, PlaysBuiltInScenesNamedFromAnyFolder) {
+    // The first-run playlist names the built-in scenes beside the program;
+    // where no such file is, the built-in one plays, maps and all.
+    test::tempdir dir;
+    const std::string ini = dir.file("builtin.ini");
+    std::ofstream(ini) << "[Global]\nNoOfEntries=1\nSpeed=5\nSequence=1\n[Entries]\n"
+                          "EntryFN000=/nowhere/ISLAND.VTL\nEntryPM000=3,96,64,1,1,1,0,0,0,0,0,0,0\n";
+    const std::string gif = dir.file("island.gif");
+    ASSERT_EQ(vtl_status("record --ini " + ini + " --seconds 1 --screen 128x96 -o " + gif, dir), 0);
+    animation a = read_gif(gif);
+    ASSERT_EQ(a.lit.size(), 5u);
+    EXPECT_TRUE(a.lit.back());
+}
+
 // Several monitors: the GIF is the whole virtual screen (their bounding
 // box), the picture plays on the first monitor and nowhere else.
 TEST(VtlRecord, RecordsEveryMonitorAndPlaysOnTheFirst) {

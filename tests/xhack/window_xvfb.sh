@@ -97,7 +97,7 @@ done
 for delay in 0 0.005; do
   rm -rf "$folder"
   term_after "$delay"
-  [ ! -e "$ini" ] || grep -q '^Sequence=1' "$ini" || fail "SIGTERM on a first run left an incomplete settings file"
+  [ ! -e "$ini" ] || grep -q '^Sequence=0' "$ini" || fail "SIGTERM on a first run left an incomplete settings file"
 done
 echo "ok: SIGTERM during the first scene switch or a first run ends the hack cleanly"
 
