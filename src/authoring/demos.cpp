@@ -7,7 +7,7 @@
 
 #include "authoring/bmp.h"
 #include "authoring/bytes.h"
-#include "authoring/ddh.h"
+#include "authoring/demokit.h"
 #include "authoring/demoscenes.h"
 #include "authoring/primitives.h"
 #include "authoring/textures.h"
@@ -40,32 +40,7 @@ const char *const demo_background = "BGROUND.BMP";
 
 namespace {
 
-constexpr float pi = 3.14159265f;
-
-material_desc mat(int no, const char *name, uint8_t r, uint8_t g, uint8_t b) {
-    material_desc m;
-    m.name = name;
-    m.texture_no = no;
-    m.red = r;
-    m.green = g;
-    m.blue = b;
-    m.ambient = 1;
-    m.diffuse = 0;
-    m.brilliance = 0.25f;
-    m.highlight = 1;   // no highlight unless a material asks for one
-    m.highlights = 1;
-    return m;
-}
-
-// Adds a geometry with depth tables sorted along the view directions. The
-// demo shapes are closed meshes of small faces, which the plain sort
-// already orders correctly; it is also fast, and the demos are made every
-// time the program starts.
-geometry_desc &geo(scene_desc &s, geometry_desc g, const char *name) {
-    g.name = name;
-    build_ddh_sorted(g);
-    return s.add(g);
-}
+using namespace demokit;
 
 // The material of a square floor of side `size` around the origin, number
 // `no`, planar-mapped with map 1: the map covers the floor once, repeated
@@ -88,25 +63,6 @@ material_desc floormat(int no, const char *name, float size, int reps) {
 // drawn first, on its own, never merged with what stands on it.
 void floorgrid(scene_desc &s, float size, int n, bool faceted) {
     geo(s, make_grid(1, 1, 0, 0, 0, size, n, faceted), "floor").rend_mode = 2;
-}
-
-camera_desc cam(float x, float y, float z, float tx, float ty, float tz, float focl) {
-    camera_desc c;
-    c.name = "camera";
-    c.x = x, c.y = y, c.z = z;
-    c.targx = tx, c.targy = ty, c.targz = tz;
-    c.foc_len = focl;
-    return c;
-}
-
-scene_settings_desc settings(const char *title, int background, uint8_t r, uint8_t g, uint8_t b) {
-    scene_settings_desc set;
-    set.title = title;
-    set.background_type = background;
-    set.red = r;
-    set.green = g;
-    set.blue = b;
-    return set;
 }
 
 // A planet with its moon and a ring of ice against the stars: spherical

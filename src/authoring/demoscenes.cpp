@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "authoring/ddh.h"
+#include "authoring/demokit.h"
 #include "authoring/primitives.h"
 #include "authoring/textures.h"
 #include "pipeline/pipeline.h"
@@ -15,7 +16,7 @@ namespace vortella {
 
 namespace {
 
-constexpr float pi = 3.14159265f;
+using namespace demokit;
 
 // A small random source of our own: the standard library's distributions
 // differ from one library to the next, these numbers do not.
@@ -28,21 +29,6 @@ struct dice {
     }
     float between(float a, float b) { return a + (b - a) * next(); }
 };
-
-material_desc mat(int no, const char *name, uint8_t r, uint8_t g, uint8_t b) {
-    material_desc m;
-    m.name = name;
-    m.texture_no = no;
-    m.red = r;
-    m.green = g;
-    m.blue = b;
-    m.ambient = 1;
-    m.diffuse = 0;
-    m.brilliance = 0.25f;
-    m.highlight = 1;   // no highlight unless asked for
-    m.highlights = 1;
-    return m;
-}
 
 material_desc gloss(material_desc m, float threshold, float length) {
     m.highlight = threshold;
@@ -120,22 +106,6 @@ material_desc planar_top(material_desc m, int map, const geometry_desc &g, int r
     return m;
 }
 
-// Adds a geometry with its depth tables. Closed shapes of small faces get
-// the plain sort along each view direction; shapes whose large faces a
-// sort by centres misjudges (a slab on legs, blocks on a floor, gears'
-// long cap triangles beside their small sides) get the repaired order.
-// Small ones are repaired on one thread: starting threads costs more
-// than it saves there.
-geometry_desc &geo(scene_desc &s, geometry_desc g, const char *name, int rend_mode = 0, bool repaired = false) {
-    g.name = name;
-    g.rend_mode = rend_mode;
-    if (repaired)
-        build_ddh(g, g.triangles.size() < 150 ? 1 : 0);
-    else
-        build_ddh_sorted(g);
-    return s.add(g);
-}
-
 // The plain sort, then the faces that lie flat in the top of the shape
 // moved to the end of every table looking from above (and those in its
 // bottom to the end of those looking from below). Seen from above, nothing
@@ -168,25 +138,6 @@ instance_desc world(const scene_desc &s) {
     for (const object_desc &o : s.objects)
         if (o.type == OT_SMOOTH || o.type == OT_FACETED) in.geoms.push_back(o.geometry.geom_no);
     return in;
-}
-
-camera_desc cam(float x, float y, float z, float tx, float ty, float tz, float focl) {
-    camera_desc c;
-    c.name = "camera";
-    c.x = x, c.y = y, c.z = z;
-    c.targx = tx, c.targy = ty, c.targz = tz;
-    c.foc_len = focl;
-    return c;
-}
-
-scene_settings_desc settings(const char *title, int background, uint8_t r, uint8_t g, uint8_t b) {
-    scene_settings_desc set;
-    set.title = title;
-    set.background_type = background;
-    set.red = r;
-    set.green = g;
-    set.blue = b;
-    return set;
 }
 
 // A lumpy stone of about radius r: a coarse ball of `rings` x `segs`
