@@ -193,6 +193,34 @@ LRESULT AppWndProc(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam);
 // One frame: camera step, render, copy to the screen, move the picture.
 int AppPaint(HWND hwnd);
 
+// Where the frame step shows its pictures: a screen of width() x height()
+// pixels, black but for the pictures copied onto it. The saver's is its
+// window on the platform's screen; a preview's is the picture of a monitor
+// in a dialog's pane.
+struct frame_screen {
+    virtual ~frame_screen() = default;
+    virtual int width() = 0;
+    virtual int height() = 0;
+    virtual void fill_black(int x, int y, int w, int h) = 0;
+    // Copies the whole current picture with its top-left corner at (x, y),
+    // every pixel a block of scale x scale.
+    virtual void copy_picture(int x, int y, int scale) = 0;
+};
+// The frame step AppPaint takes on the saver's window, on any screen: the
+// whole screen blackened once per entry, the camera step, the frame
+// rendered and copied to (playmon.x + currpx, playmon.y + currpy), the
+// picture moved for the bouncing modes.
+int paint_frame(frame_screen &screen);
+// The picture for the current entry on `monitor` (screen coordinates; a
+// monitor of a display of dw x dh): playmon, the pixel scale, picw and pich
+// (from dsizex and dsizey when `entry_size`, else as they are), the start
+// place and velocity, and the background bitmap a scene with a bitmap
+// background needs. What a size message does before it makes the picture.
+void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool entry_size);
+// Loads a scene file as an entry switch does: current_file, openpath and
+// openfn from its name, and its maps looked for beside it and in mapsdir.
+load_result load_scene(const std::string &file);
+
 // Applies the current entry's motion to the loaded scene, as an entry
 // switch does: the zoom's speed and range from the camera's distance, and
 // unless the entry keeps the scene's own motion (useod), the camera's
