@@ -5,8 +5,8 @@
 // as the monitor is. The dialog's timer brings one frame per tick at the
 // rate of "Speed"; each step swaps the preview's own entry parameters in
 // and out again, so the dialogs' values stay as they are.
+#include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "app/app.h"
 #include "frame/frame.h"
@@ -25,12 +25,13 @@ struct pane_screen final : frame_screen {
     int height() override { return pvmon.h; }
 
     void fill_black(int x, int y, int w, int h) override {
-        const long long x0 = x < 0 ? 0 : x, y0 = y < 0 ? 0 : y;
-        const long long x1 = static_cast<long long>(x) + w < pvmon.w ? static_cast<long long>(x) + w : pvmon.w;
-        const long long y1 = static_cast<long long>(y) + h < pvmon.h ? static_cast<long long>(y) + h : pvmon.h;
-        for (long long r = y0; r < y1; ++r)
-            if (x1 > x0)
-                std::memset(&pvscreen[size_t(pvmon.y + r) * size_t(pvw) + size_t(pvmon.x + x0)], 0, size_t(x1 - x0));
+        const long long left = x < 0 ? 0 : x, top = y < 0 ? 0 : y;
+        const long long right = std::min<long long>(static_cast<long long>(x) + w, pvmon.w);
+        const long long bottom = std::min<long long>(static_cast<long long>(y) + h, pvmon.h);
+        for (long long r = top; r < bottom; ++r)
+            if (right > left)
+                std::memset(&pvscreen[size_t(pvmon.y + r) * size_t(pvw) + size_t(pvmon.x + left)], 0,
+                            size_t(right - left));
     }
 
     // As a screen shows it: a picture whose row 0 is its bottom row
@@ -38,13 +39,13 @@ struct pane_screen final : frame_screen {
     void copy_picture(int x, int y, int scale) override {
         if (!image_bits || scale < 1) return;
         const long long k = scale;
-        for (long long sy = y < 0 ? 0 : y; sy < pvmon.h && sy < y + k * image_h; ++sy) {
-            const long long top = (sy - y) / k;
+        for (long long down = y < 0 ? 0 : y; down < pvmon.h && down < y + k * image_h; ++down) {
+            const long long top = (down - y) / k;
             const long long row = Orientation < 0 ? top : image_h - 1 - top;
             const uint8_t *src = image_bits + size_t(row) * size_t(image_w);
-            uint8_t *dst = &pvscreen[size_t(pvmon.y + sy) * size_t(pvw) + size_t(pvmon.x)];
-            for (long long sx = x < 0 ? 0 : x; sx < pvmon.w && sx < x + k * image_w; ++sx)
-                dst[sx] = src[(sx - x) / k];
+            uint8_t *dst = &pvscreen[size_t(pvmon.y + down) * size_t(pvw) + size_t(pvmon.x)];
+            for (long long across = x < 0 ? 0 : x; across < pvmon.w && across < x + k * image_w; ++across)
+                dst[across] = src[(across - x) / k];
         }
     }
 };

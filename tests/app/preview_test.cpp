@@ -58,14 +58,14 @@ hues hues_of(const show &f) {
 
 // The rectangle of pixels that are neither black nor `skip`: x, y, w, h.
 std::vector<int> drawn_box(const show &f, uint8_t skip) {
-    int x0 = f.w, y0 = f.h, x1 = -1, y1 = -1;
+    int left = f.w, top = f.h, right = -1, bottom = -1;
     for (int y = 0; y < f.h; ++y)
         for (int x = 0; x < f.w; ++x) {
             const uint8_t p = f.pixels[size_t(y) * size_t(f.w) + size_t(x)];
             if (p == 0 || p == skip) continue;
-            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
         }
-    return {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    return {left, top, right - left + 1, bottom - top + 1};
 }
 
 // Entry parameters: animation and size, still camera and light unless given.
