@@ -230,6 +230,16 @@ TEST(DesktopDialog, APaneShowsItsPictureInPaletteColoursOrItsText) {
     EXPECT_EQ(d.pane_rgb(60, 0, 0), colour(0));
     EXPECT_EQ(d.pane_rgb(60, 3, 2), colour(uint8_t((2 * 35 + 3) * 7)));
     EXPECT_EQ(d.pane_rgb(60, 34, 19), colour(uint8_t((19 * 35 + 34) * 7)));
+    // The same picture again draws nothing; a changed pixel is drawn anew.
+    Fl_Widget *pane = d.widget(60);
+    pane->clear_damage();
+    d.show_picture(60, px.data(), w, h);
+    EXPECT_EQ(pane->damage(), 0);
+    px[5 * 35 + 9] = 200;
+    d.show_picture(60, px.data(), w, h);
+    EXPECT_NE(pane->damage(), 0);
+    EXPECT_EQ(d.pane_rgb(60, 9, 5), colour(200));
+    EXPECT_EQ(d.pane_rgb(60, 3, 2), colour(uint8_t((2 * 35 + 3) * 7)));
     d.set_text(60, "Cannot open the scene file");
     EXPECT_EQ(d.text(60), "Cannot open the scene file");
     EXPECT_EQ(d.pane_rgb(60, 3, 2), 0u);

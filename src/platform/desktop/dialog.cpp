@@ -16,6 +16,7 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -56,27 +57,53 @@ public:
 
 // A picture pane: the last picture shown, turned into true colours through
 // the halftone palette and drawn from the top-left corner, black where it
-// reaches not; or a text, white on black, in its place.
+// reaches not; or a text, white on black, in its place. Of a picture of the
+// same size only what changed is turned into colours and drawn again, as
+// a screen sends only the rectangles that changed.
 class picture_pane : public Fl_Widget {
 public:
     picture_pane(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {}
 
     void show_picture(const uint8_t *pixels, int w, int h) {
-        rgb_.resize(size_t(w) * size_t(h) * 3);
-        for (size_t i = 0, n = size_t(w) * size_t(h); i < n; ++i) {
-            const PALETTEENTRY &e = peEntry[pixels[i]];
-            rgb_[3 * i] = e.peRed;
-            rgb_[3 * i + 1] = e.peGreen;
-            rgb_[3 * i + 2] = e.peBlue;
+        const size_t n = size_t(w) * size_t(h);
+        int left = 0, top = 0, right = w - 1, bottom = h - 1;
+        const bool again = w == pic_w_ && h == pic_h_ && text_.empty();
+        if (again) {
+            // The changed rows, and the changed columns within them.
+            left = w, top = h, right = bottom = -1;
+            for (int y = 0; y < h; ++y) {
+                const uint8_t *a = &index_[size_t(y) * size_t(w)], *b = pixels + size_t(y) * size_t(w);
+                if (std::memcmp(a, b, size_t(w)) == 0) continue;
+                int l = 0, r = w - 1;
+                while (a[l] == b[l]) ++l;
+                while (a[r] == b[r]) --r;
+                left = std::min(left, l), right = std::max(right, r);
+                top = std::min(top, y), bottom = y;
+            }
+            if (bottom < 0) return;
+        } else {
+            index_.resize(n);
+            rgb_.resize(n * 3);
         }
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) {
+                const size_t i = size_t(y) * size_t(w) + size_t(x);
+                const PALETTEENTRY &e = peEntry[pixels[i]];
+                index_[i] = pixels[i];
+                rgb_[3 * i] = e.peRed;
+                rgb_[3 * i + 1] = e.peGreen;
+                rgb_[3 * i + 2] = e.peBlue;
+            }
         pic_w_ = w;
         pic_h_ = h;
         text_.clear();
-        redraw();
+        if (again) damage(FL_DAMAGE_ALL, x() + left, y() + top, right - left + 1, bottom - top + 1);
+        else redraw();
     }
     void set_text(const char *t) {
         text_ = t ? t : "";
         rgb_.clear();
+        index_.clear();
         pic_w_ = pic_h_ = 0;
         redraw();
     }
@@ -100,7 +127,8 @@ public:
     }
 
 private:
-    std::vector<uint8_t> rgb_;
+    std::vector<uint8_t> index_;   // the picture as given
+    std::vector<uint8_t> rgb_;     // the same in true colour
     int pic_w_ = 0, pic_h_ = 0;
     std::string text_;
 };

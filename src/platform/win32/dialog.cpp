@@ -474,6 +474,27 @@ void win32_services::show_picture(HWND dlg, int id, const uint8_t *pixels, int w
     ::GetClassNameA(c, cls, sizeof cls);
     if (std::strcmp(cls, pane_class) != 0) return;
     pane_picture &p = panes_[c];
+    const size_t stride = (size_t(w) + 3) / 4 * 4;
+    // Of a picture of the same size only the rectangle that changed is
+    // painted again.
+    if (p.shown && p.info.h.biWidth == w && -p.info.h.biHeight == h) {
+        ::RECT changed{w, h, -1, -1};
+        for (int y = 0; y < h; ++y) {
+            uint8_t *row = &p.bits[size_t(y) * stride];
+            const uint8_t *src = pixels + size_t(y) * size_t(w);
+            if (std::memcmp(row, src, size_t(w)) == 0) continue;
+            int l = 0, r = w - 1;
+            while (row[l] == src[l]) ++l;
+            while (row[r] == src[r]) --r;
+            if (l < changed.left) changed.left = l;
+            if (r + 1 > changed.right) changed.right = r + 1;
+            if (y < changed.top) changed.top = y;
+            changed.bottom = y + 1;
+            std::memcpy(row, src, size_t(w));
+        }
+        if (changed.bottom > changed.top) ::InvalidateRect(c, &changed, FALSE);
+        return;
+    }
     p.info = {};
     p.info.h.biSize = sizeof p.info.h;
     p.info.h.biWidth = w;
@@ -483,7 +504,6 @@ void win32_services::show_picture(HWND dlg, int id, const uint8_t *pixels, int w
     p.info.h.biCompression = BI_RGB;
     p.info.h.biClrUsed = 256;
     for (int i = 0; i < 256; ++i) p.info.colors[i] = {peEntry[i].peBlue, peEntry[i].peGreen, peEntry[i].peRed, 0};
-    const size_t stride = (size_t(w) + 3) / 4 * 4;
     p.bits.assign(stride * size_t(h), 0);
     for (int y = 0; y < h; ++y) std::memcpy(&p.bits[size_t(y) * stride], pixels + size_t(y) * size_t(w), size_t(w));
     p.shown = true;
