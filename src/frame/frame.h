@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "raster/raster.h"
 #include "scene/scene.h"
@@ -27,6 +28,30 @@ inline float wnx, wny, wnz, xpx;                            // face plane
 inline float hlth;                 // highlight threshold
 inline float tmapfacx, tmapfacy;   // texture coordinate scales
 
+// Per-point values of an entry, made once per frame for every point of its
+// geometry, which the triangles then index: the shade, the highlight level
+// and the texture coordinates where they belong to the point (a smooth
+// geometry's; a faceted geometry's shade, highlight and reflection belong
+// to the triangle), and the pixel position merged groups are ordered by.
+struct pshade_s {
+    int sn, hl, stx, sty, sx, sy;
+};
+// One entry of the group being drawn: its flat geometry, where its points
+// begin in cpts and spts and how many there are, and its current triangle
+// (merged groups) with the numbers there of its points, and the leaf of
+// its depth table that holds it (number leafno, -1 for none yet).
+struct mem_grpent_s {
+    mem_render_entry_s *e;
+    const mem_flatgeo_s *g;
+    int base, np;
+    int t, p1, p2, p3;
+    const ddh_table_entry_a *leaf;
+    int leafno;
+};
+inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
+inline std::vector<pshade_s> spts;    // shade, highlight, texture, position
+inline std::vector<mem_grpent_s> grp; // the entries whose points are made
+
 // Draws one frame of the loaded scene into the picture.
 void render();
 
@@ -40,9 +65,15 @@ float ang(float x, float y);
 // loadmat sets the material globals and the values entry e's triangles are
 // prepared with (object centre, mapping factors, highlight threshold);
 void loadmat(const mem_render_entry_s *e);
-// prepare runs the triangle pipeline on triangle number t of e up to the
-// texture coordinates, filling the per-triangle globals; false when the
-// triangle has no area, faces away or lies wholly behind the camera;
+// lightpoints makes the per-point values of e (after loadmat(e)), adding e
+// after the entries already in grp (clear grp to start a group); `merged`
+// adds the pixel positions merged groups are ordered by; false when e's
+// geometry has no flat copy;
+bool lightpoints(mem_render_entry_s *e, bool merged);
+// prepare runs the triangle pipeline on triangle number t of e (an entry
+// of grp) up to the texture coordinates, filling the per-triangle globals;
+// false when the triangle has no area, faces away or lies wholly behind
+// the camera, or e is not in grp;
 bool prepare(const mem_render_entry_s *e, int t);
 // pickfiller chooses the span filler for the prepared triangle by render
 // type and values (null for a type that draws nothing). Faceted cylindrical

@@ -3,6 +3,7 @@
 // overlapping objects triangle by triangle in the order the merge selection
 // picks. Each triangle is lit, tested, transformed, mapped and handed to the
 // clipper with the span filler its render type and values call for.
+#include <algorithm>
 #include <cmath>
 
 #include "frame/frame.h"
@@ -89,10 +90,11 @@ namespace {
 
 // Highlight level of a vertex with shade value sn and normal n.
 inline int hilevel(const mem_render_entry_s *e, int sn, float nx, float ny, float nz) {
-    if (sn <= 0) return 0;
+    // A threshold of 1 or more leaves no ramp to climb: no highlight (the
+    // material's usual case, decided before the dot product).
+    if (sn <= 0 || !(hlth < 1.0f)) return 0;
     const float h = e->hc11 * nx + e->hc21 * ny + e->hc31 * nz + e->hc41;
-    // A threshold of 1 or more leaves no ramp to climb: no highlight.
-    if (!(h >= hlth) || !(hlth < 1.0f)) return 0;
+    if (!(h >= hlth)) return 0;
     return clampi(ftoi(31.0f * (h - hlth) / (1.0f - hlth)), 0, 31);
 }
 
@@ -178,108 +180,174 @@ inline void seam(int &p, int &q) {
 
 }  // namespace
 
-bool prepare(const mem_render_entry_s *e, int t) {
+namespace {
+
+// Where entry e's points begin, or null when e is not in grp.
+mem_grpent_s *member(const mem_render_entry_s *e) {
+    for (mem_grpent_s &m : grp)
+        if (m.e == e) return &m;
+    return nullptr;
+}
+
+// Shade, highlight and, for the transparent part, the facing shade of a
+// normal: steps 2, 5 and 9 of the triangle pipeline for one vertex. The
+// highlight is taken from the light's shade, before transparency replaces
+// it.
+inline void shadenormal(const mem_render_entry_s *e, int part, float nx, float ny, float nz, int &sn, int &hl) {
+    sn = shadeval(lc11 * nx + lc21 * ny + lc31 * nz + lc41);
+    hl = hilevel(e, sn, nx, ny, nz);
+    if (part == RT_TRANSPARENT) sn = shadeval(e->rc11 * nx + e->rc21 * ny + e->rc31 * nz + e->rc41);
+}
+
+// The pixel position merged groups are ordered by; a point on the view
+// plane has none and is put at the centre (the clipper computes the true
+// positions of what it draws).
+inline void project(float x, float y, float z, int &px, int &py) {
+    if (z != 0.0f) {
+        px = ftoi(pich1 * x / z + picw1);
+        py = ftoi(pich1 * y / z + pich1);
+    } else {
+        px = picw1;
+        py = pich1;
+    }
+}
+
+// A faceted triangle's values: one shade and level from its stored normal,
+// and reflection coordinates per vertex from that normal (the other maps
+// belong to the points).
+struct facet_s {
+    int sn, hl;
+    int stx[3], sty[3];
+};
+
+// The values a triangle that passed the tests hands on: shades, levels and
+// texture coordinates per vertex, the seam rule applied.
+struct trival_s {
+    int sn[3], hl[3], stx[3], sty[3];
+};
+
+// Gathers triangle t's values from its points (smooth) or its normal
+// (faceted) into v.
+inline void trivalues(const mem_render_entry_s *e, const mem_grpent_s &m, int part, bool smooth, int t,
+                      const mem_flattri_s &tr, trival_s &v) {
+    const int pt[3] = {m.base + tr.pt1, m.base + tr.pt2, m.base + tr.pt3};
+    if (smooth) {
+        for (int k = 0; k < 3; ++k) {
+            const pshade_s &s = spts[size_t(pt[k])];
+            v.sn[k] = s.sn, v.hl[k] = s.hl, v.stx[k] = s.stx, v.sty[k] = s.sty;
+        }
+    } else {
+        const float *n = &m.g->normals[size_t(t) * 3];
+        int sn, hl;
+        shadenormal(e, part, n[0], n[1], n[2], sn, hl);
+        for (int k = 0; k < 3; ++k) {
+            v.sn[k] = sn, v.hl[k] = hl;
+            if (part == RT_REFLECTION) {
+                const points_s &p = m.g->points[size_t(pt[k] - m.base)];
+                mapvertex(e, part, p.x, p.y, p.z, n[0], n[1], n[2], v.stx[k], v.sty[k]);
+            } else {
+                const pshade_s &s = spts[size_t(pt[k])];
+                v.stx[k] = s.stx, v.sty[k] = s.sty;
+            }
+        }
+    }
+    // The maps by azimuth (spherical, cylindrical, reflection) wrap around.
+    if (part >= RT_SPHERICAL && part <= RT_REFLECTION) {
+        seam(v.stx[0], v.stx[1]);
+        seam(v.stx[0], v.stx[2]);
+        seam(v.stx[1], v.stx[2]);
+    }
+}
+
+// Triangle t of m's entry, steps 3, 4 and 8 of the pipeline: whether it has
+// a plane, faces the camera and is not wholly behind it. The plane was made
+// with the flat copy; a triangle without one has xpx = NaN and fails the
+// back-face test.
+inline bool drawable(const mem_grpent_s &m, int t) {
+    if (unsigned(t) >= m.g->triangles.size()) return false;
+    const mem_flattri_s &tr = m.g->triangles[size_t(t)];
+    if (!(tr.wnx * camx + tr.wny * camy + tr.wnz * camz > tr.xpx)) return false;
+    return !(cpts[size_t(m.base + tr.pt1)].z < 0.0f && cpts[size_t(m.base + tr.pt2)].z < 0.0f &&
+             cpts[size_t(m.base + tr.pt3)].z < 0.0f);
+}
+
+// Copies the values of a triangle into the per-triangle globals that
+// pickfiller and the merge selection read.
+inline void setvalues(const trival_s &v) {
+    sn1 = v.sn[0], sn2 = v.sn[1], sn3 = v.sn[2];
+    hl1 = v.hl[0], hl2 = v.hl[1], hl3 = v.hl[2];
+    stx1 = v.stx[0], sty1 = v.sty[0], stx2 = v.stx[1], sty2 = v.sty[1], stx3 = v.stx[2], sty3 = v.sty[2];
+}
+
+}  // namespace
+
+bool lightpoints(mem_render_entry_s *e, bool merged) {
+    const mem_flatgeo_s *g = flatgeo(e->geometry);
+    if (!g) return false;
+    mem_grpent_s *m = member(e);
+    // An entry already in the group keeps its place, which holds as many
+    // points as its geometry has.
+    if (m && (m->g != g || size_t(m->np) != g->points.size())) return false;
+    if (!m) {
+        const int base = grp.empty() ? 0 : grp.back().base + grp.back().np;
+        grp.push_back({e, g, base, int(g->points.size()), 0, 0, 0, 0, nullptr, -1});
+        m = &grp.back();
+    }
+    const size_t n = g->points.size(), end = size_t(m->base) + n;
+    if (cpts.size() < end) {
+        cpts.resize(end);
+        spts.resize(end);
+    }
+    clipv_s *c = cpts.data() + m->base;
+    pshade_s *s = spts.data() + m->base;
     const bool smooth = e->type >= RT_SMOOTH;
-    // 1. The triangle and its points.
-    if (smooth) {
-        const triangles_s *tr = vget<triangle_a>(e->triangles, t);
-        if (!tr) return false;
-        const points_s *p1 = vget<point_a>(e->points, tr->pt1), *p2 = vget<point_a>(e->points, tr->pt2),
-                       *p3 = vget<point_a>(e->points, tr->pt3);
-        if (!p1 || !p2 || !p3) return false;
-        ux1 = p1->x, uy1 = p1->y, uz1 = p1->z, nx1 = p1->nx, ny1 = p1->ny, nz1 = p1->nz;
-        ux2 = p2->x, uy2 = p2->y, uz2 = p2->z, nx2 = p2->nx, ny2 = p2->ny, nz2 = p2->nz;
-        ux3 = p3->x, uy3 = p3->y, uz3 = p3->z, nx3 = p3->nx, ny3 = p3->ny, nz3 = p3->nz;
-        // 2. A shade per vertex.
-        sn1 = shadeval(lc11 * nx1 + lc21 * ny1 + lc31 * nz1 + lc41);
-        sn2 = shadeval(lc11 * nx2 + lc21 * ny2 + lc31 * nz2 + lc41);
-        sn3 = shadeval(lc11 * nx3 + lc21 * ny3 + lc31 * nz3 + lc41);
-    } else {
-        const trianglef_s *tr = vget<triangle_af>(e->triangles, t);
-        if (!tr) return false;
-        const pointf_s *p1 = vget<point_af>(e->points, tr->pt1), *p2 = vget<point_af>(e->points, tr->pt2),
-                       *p3 = vget<point_af>(e->points, tr->pt3);
-        if (!p1 || !p2 || !p3) return false;
-        ux1 = p1->x, uy1 = p1->y, uz1 = p1->z;
-        ux2 = p2->x, uy2 = p2->y, uz2 = p2->z;
-        ux3 = p3->x, uy3 = p3->y, uz3 = p3->z;
-        nx1 = nx2 = nx3 = tr->nx;
-        ny1 = ny2 = ny3 = tr->ny;
-        nz1 = nz2 = nz3 = tr->nz;
-        sn1 = sn2 = sn3 = shadeval(lc11 * nx1 + lc21 * ny1 + lc31 * nz1 + lc41);
-    }
-    // 3. Face plane; no area, no plane.
-    const float ax = ux2 - ux1, ay = uy2 - uy1, az = uz2 - uz1;
-    const float bx = ux3 - ux1, by = uy3 - uy1, bz = uz3 - uz1;
-    const float nx = ay * bz - by * az, ny = bx * az - bz * ax, nz = ax * by - ay * bx;
-    const float len = sqrtf_(nx * nx + ny * ny + nz * nz);
-    if (!(len > 0.0f) || !std::isfinite(len)) return false;
-    wnx = nx / len;
-    wny = ny / len;
-    wnz = nz / len;
-    xpx = wnx * ux1 + wny * uy1 + wnz * uz1;
-    // 4. Only faces turned toward the camera; edge-on ones are not drawn.
-    if (!(wnx * camx + wny * camy + wnz * camz > xpx)) return false;
-    // 5. Highlight levels.
-    hl1 = hilevel(e, sn1, nx1, ny1, nz1);
-    if (smooth) {
-        hl2 = hilevel(e, sn2, nx2, ny2, nz2);
-        hl3 = hilevel(e, sn3, nx3, ny3, nz3);
-    } else {
-        hl2 = hl3 = hl1;
-    }
-    // 6. View space.
-    vx1 = tc11 * ux1 + tc21 * uy1 + tc31 * uz1 + tc41;
-    vy1 = tc12 * ux1 + tc22 * uy1 + tc32 * uz1 + tc42;
-    vz1 = tc13 * ux1 + tc23 * uy1 + tc33 * uz1 + tc43;
-    vx2 = tc11 * ux2 + tc21 * uy2 + tc31 * uz2 + tc41;
-    vy2 = tc12 * ux2 + tc22 * uy2 + tc32 * uz2 + tc42;
-    vz2 = tc13 * ux2 + tc23 * uy2 + tc33 * uz2 + tc43;
-    vx3 = tc11 * ux3 + tc21 * uy3 + tc31 * uz3 + tc41;
-    vy3 = tc12 * ux3 + tc22 * uy3 + tc32 * uz3 + tc42;
-    vz3 = tc13 * ux3 + tc23 * uy3 + tc33 * uz3 + tc43;
-    // 7. Pixel positions, used only to order merged triangles; a vertex on
-    // the view plane has none and is put at the centre (the clipper
-    // computes the true positions of what it draws).
-    auto project = [](float x, float y, float z, int &px, int &py) {
-        if (z != 0.0f) {
-            px = ftoi(pich1 * x / z + picw1);
-            py = ftoi(pich1 * y / z + pich1);
-        } else {
-            px = picw1;
-            py = pich1;
-        }
-    };
-    project(vx1, vy1, vz1, sx1, sy1);
-    project(vx2, vy2, vz2, sx2, sy2);
-    project(vx3, vy3, vz3, sx3, sy3);
-    // 8. Wholly behind the camera.
-    if (vz1 < 0.0f && vz2 < 0.0f && vz3 < 0.0f) return false;
     const int part = rtpart(e->type);
-    // 9. Transparency shades by facing instead of light.
-    if (part == RT_TRANSPARENT) {
-        sn1 = shadeval(e->rc11 * nx1 + e->rc21 * ny1 + e->rc31 * nz1 + e->rc41);
+    for (size_t i = 0; i < n; ++i) {
+        const points_s &p = g->points[i];
+        // 6. View space, as the triangle pipeline transforms each vertex.
+        c[i].x = tc11 * p.x + tc21 * p.y + tc31 * p.z + tc41;
+        c[i].y = tc12 * p.x + tc22 * p.y + tc32 * p.z + tc42;
+        c[i].z = tc13 * p.x + tc23 * p.y + tc33 * p.z + tc43;
+        if (merged) project(c[i].x, c[i].y, c[i].z, s[i].sx, s[i].sy);
         if (smooth) {
-            sn2 = shadeval(e->rc11 * nx2 + e->rc21 * ny2 + e->rc31 * nz2 + e->rc41);
-            sn3 = shadeval(e->rc11 * nx3 + e->rc21 * ny3 + e->rc31 * nz3 + e->rc41);
-        } else {
-            sn2 = sn3 = sn1;
+            shadenormal(e, part, p.nx, p.ny, p.nz, s[i].sn, s[i].hl);
+            if (part >= RT_PLANAR) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, s[i].stx, s[i].sty);
+        } else if (part >= RT_PLANAR && part != RT_REFLECTION) {
+            // These maps read the point alone, not the normal.
+            mapvertex(e, part, p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, s[i].stx, s[i].sty);
         }
     }
-    // 10. Texture coordinates (every part but the plain colour has them).
-    if (part >= RT_PLANAR) {
-        mapvertex(e, part, ux1, uy1, uz1, nx1, ny1, nz1, stx1, sty1);
-        mapvertex(e, part, ux2, uy2, uz2, nx2, ny2, nz2, stx2, sty2);
-        mapvertex(e, part, ux3, uy3, uz3, nx3, ny3, nz3, stx3, sty3);
-        // The maps by azimuth (spherical, cylindrical, reflection) wrap
-        // around.
-        if (part >= RT_SPHERICAL && part <= RT_REFLECTION) {
-            seam(stx1, stx2);
-            seam(stx1, stx3);
-            seam(stx2, stx3);
-        }
-    }
+    clipprep(c, int(n));
     return true;
+}
+
+namespace {
+
+// prepare for a member of grp.
+bool preparem(mem_grpent_s &m, int t) {
+    if (!drawable(m, t)) return false;
+    const mem_render_entry_s *e = m.e;
+    const mem_flattri_s &tr = m.g->triangles[size_t(t)];
+    m.p1 = m.base + tr.pt1, m.p2 = m.base + tr.pt2, m.p3 = m.base + tr.pt3;
+    const points_s &p1 = m.g->points[size_t(tr.pt1)], &p2 = m.g->points[size_t(tr.pt2)],
+                   &p3 = m.g->points[size_t(tr.pt3)];
+    ux1 = p1.x, uy1 = p1.y, uz1 = p1.z, ux2 = p2.x, uy2 = p2.y, uz2 = p2.z, ux3 = p3.x, uy3 = p3.y, uz3 = p3.z;
+    const clipv_s &c1 = cpts[size_t(m.p1)], &c2 = cpts[size_t(m.p2)], &c3 = cpts[size_t(m.p3)];
+    vx1 = c1.x, vy1 = c1.y, vz1 = c1.z, vx2 = c2.x, vy2 = c2.y, vz2 = c2.z, vx3 = c3.x, vy3 = c3.y, vz3 = c3.z;
+    const pshade_s &s1 = spts[size_t(m.p1)], &s2 = spts[size_t(m.p2)], &s3 = spts[size_t(m.p3)];
+    sx1 = s1.sx, sy1 = s1.sy, sx2 = s2.sx, sy2 = s2.sy, sx3 = s3.sx, sy3 = s3.sy;
+    wnx = tr.wnx, wny = tr.wny, wnz = tr.wnz, xpx = tr.xpx;
+    trival_s v;
+    trivalues(e, m, rtpart(e->type), e->type >= RT_SMOOTH, t, tr, v);
+    setvalues(v);
+    return true;
+}
+
+}  // namespace
+
+bool prepare(const mem_render_entry_s *e, int t) {
+    mem_grpent_s *m = member(e);
+    return m && preparem(*m, t);
 }
 
 filler_fn pickfiller(int type, bool merged) {
@@ -313,26 +381,23 @@ filler_fn pickfiller(int type, bool merged) {
 
 namespace {
 
-// 11. Sends the prepared triangle through the clipper that carries what its
-// filler interpolates.
-void draw(const mem_render_entry_s *e, bool merged) {
+// 11. Sends a triangle through the clipper that carries what its filler
+// interpolates; a, b, c are its points.
+void draw(const mem_render_entry_s *e, bool merged, const clipv_s &a, const clipv_s &b, const clipv_s &c) {
     const filler_fn f = pickfiller(e->type, merged);
     if (!f) return;
     if (f == f08000) {
-        clipt0(f, 0, vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3, sn1, hl1);
+        clipp0(f, a, b, c, sn1, hl1);
     } else if (f == s08000 || f == s08010) {
-        clipt1(f, 0, vx1, vy1, vz1, sn1, hl1, vx2, vy2, vz2, sn2, hl2, vx3, vy3, vz3, sn3, hl3);
+        clipp1(f, a, sn1, hl1, b, sn2, hl2, c, sn3, hl3);
     } else if (f == a08100) {
         // Unlit: the texel darkened by the material's ambient shift.
         attf = e->texture->t.material.ambient;
-        clipt2(f, 0, vx1, vy1, vz1, 0, 0, stx1, sty1, vx2, vy2, vz2, 0, 0, stx2, sty2, vx3, vy3, vz3, 0, 0, stx3,
-               sty3);
+        clipp2(f, a, 0, 0, stx1, sty1, b, 0, 0, stx2, sty2, c, 0, 0, stx3, sty3);
     } else if (f == f08100 || f == s08100) {
-        clipt2(f, 0, vx1, vy1, vz1, sn1, 0, stx1, sty1, vx2, vy2, vz2, sn2, 0, stx2, sty2, vx3, vy3, vz3, sn3, 0,
-               stx3, sty3);
+        clipp2(f, a, sn1, 0, stx1, sty1, b, sn2, 0, stx2, sty2, c, sn3, 0, stx3, sty3);
     } else {
-        clipt2(f, 0, vx1, vy1, vz1, sn1, hl1, stx1, sty1, vx2, vy2, vz2, sn2, hl2, stx2, sty2, vx3, vy3, vz3, sn3,
-               hl3, stx3, sty3);
+        clipp2(f, a, sn1, hl1, stx1, sty1, b, sn2, hl2, stx2, sty2, c, sn3, hl3, stx3, sty3);
     }
 }
 
@@ -343,40 +408,67 @@ inline bool known_type(int type) {
 void single(mem_render_entry_s *e) {
     if (!known_type(e->type) || !e->texture) return;
     loadmat(e);
-    for (int j = 0; j < e->no_ddh; ++j)
-        if (prepare(e, vget<ddh_table_entry_a>(e->ddh, j))) draw(e, false);
-}
-
-// Stores the prepared triangle as the entry's current one.
-void keep(mem_render_entry_s *e) {
-    e->ux1 = ux1, e->uy1 = uy1, e->uz1 = uz1, e->ux2 = ux2, e->uy2 = uy2, e->uz2 = uz2;
-    e->ux3 = ux3, e->uy3 = uy3, e->uz3 = uz3;
-    e->vx1 = vx1, e->vy1 = vy1, e->vz1 = vz1, e->vx2 = vx2, e->vy2 = vy2, e->vz2 = vz2;
-    e->vx3 = vx3, e->vy3 = vy3, e->vz3 = vz3;
-    e->wnx = wnx, e->wny = wny, e->wnz = wnz, e->xpx = xpx;
-    e->sx1 = sx1, e->sy1 = sy1, e->sx2 = sx2, e->sy2 = sy2, e->sx3 = sx3, e->sy3 = sy3;
-    e->sn1 = sn1, e->sn2 = sn2, e->sn3 = sn3, e->hl1 = hl1, e->hl2 = hl2, e->hl3 = hl3;
-    e->stx1 = stx1, e->sty1 = sty1, e->stx2 = stx2, e->sty2 = sty2, e->stx3 = stx3, e->sty3 = sty3;
-    e->vzmax = std::fmax(vz1, std::fmax(vz2, vz3));
-    e->vzmin = std::fmin(vz1, std::fmin(vz2, vz3));
-}
-
-// Copies the entry's current triangle back into the per-triangle globals.
-void fetch(const mem_render_entry_s *e) {
-    vx1 = e->vx1, vy1 = e->vy1, vz1 = e->vz1, vx2 = e->vx2, vy2 = e->vy2, vz2 = e->vz2;
-    vx3 = e->vx3, vy3 = e->vy3, vz3 = e->vz3;
-    sn1 = e->sn1, sn2 = e->sn2, sn3 = e->sn3, hl1 = e->hl1, hl2 = e->hl2, hl3 = e->hl3;
-    stx1 = e->stx1, sty1 = e->sty1, stx2 = e->stx2, sty2 = e->sty2, stx3 = e->stx3, sty3 = e->sty3;
+    grp.clear();
+    if (!lightpoints(e, false)) return;
+    const mem_grpent_s &m = grp[0];
+    const int part = rtpart(e->type);
+    const bool smooth = e->type >= RT_SMOOTH;
+    for (int j = 0; j < e->no_ddh;) {
+        // The table a leaf of 32 at a time; a missing leaf reads as triangle
+        // 0, like any missing slot of a paged table.
+        const ddh_table_entry_a *leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
+        const int end = std::min(e->no_ddh, (j | 31) + 1);
+        for (; j < end; ++j) {
+            const int t = leaf ? leaf->p[j & 31] : 0;
+            if (!drawable(m, t)) continue;
+            const mem_flattri_s &tr = m.g->triangles[size_t(t)];
+            trival_s v;
+            trivalues(e, m, part, smooth, t, tr, v);
+            setvalues(v);
+            draw(e, false, cpts[size_t(m.base + tr.pt1)], cpts[size_t(m.base + tr.pt2)],
+                 cpts[size_t(m.base + tr.pt3)]);
+        }
+    }
 }
 
 constexpr float exhausted = -666.0f;
 
+// Makes triangle t (which passed the tests) m's current one: the entry
+// keeps what the merge selection compares (scene-space vertices, view
+// depths and their range, pixel positions, face plane); m keeps the
+// triangle and its points for drawing.
+void keep(mem_grpent_s &m, int t) {
+    mem_render_entry_s *e = m.e;
+    const mem_flattri_s &tr = m.g->triangles[size_t(t)];
+    m.t = t;
+    m.p1 = m.base + tr.pt1, m.p2 = m.base + tr.pt2, m.p3 = m.base + tr.pt3;
+    const points_s &p1 = m.g->points[size_t(tr.pt1)], &p2 = m.g->points[size_t(tr.pt2)],
+                   &p3 = m.g->points[size_t(tr.pt3)];
+    e->ux1 = p1.x, e->uy1 = p1.y, e->uz1 = p1.z, e->ux2 = p2.x, e->uy2 = p2.y, e->uz2 = p2.z;
+    e->ux3 = p3.x, e->uy3 = p3.y, e->uz3 = p3.z;
+    e->vz1 = cpts[size_t(m.p1)].z, e->vz2 = cpts[size_t(m.p2)].z, e->vz3 = cpts[size_t(m.p3)].z;
+    const pshade_s &s1 = spts[size_t(m.p1)], &s2 = spts[size_t(m.p2)], &s3 = spts[size_t(m.p3)];
+    e->sx1 = s1.sx, e->sy1 = s1.sy, e->sx2 = s2.sx, e->sy2 = s2.sy, e->sx3 = s3.sx, e->sy3 = s3.sy;
+    e->wnx = tr.wnx, e->wny = tr.wny, e->wnz = tr.wnz, e->xpx = tr.xpx;
+    e->vzmax = std::fmax(e->vz1, std::fmax(e->vz2, e->vz3));
+    e->vzmin = std::fmin(e->vz1, std::fmin(e->vz2, e->vz3));
+}
+
 // Finds the entry's next drawable triangle from `currtri` on and keeps it,
 // or marks the entry exhausted.
-void advance(mem_render_entry_s *e) {
+void advance(mem_grpent_s &m) {
+    mem_render_entry_s *e = m.e;
     for (; e->currtri < e->no_ddh; ++e->currtri) {
-        if (prepare(e, vget<ddh_table_entry_a>(e->ddh, e->currtri))) {
-            keep(e);
+        // The depth table a leaf of 32 at a time; a missing leaf reads as
+        // triangle 0, like any missing slot of a paged table.
+        const int j = e->currtri;
+        if (j >> 5 != m.leafno) {
+            m.leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
+            m.leafno = j >> 5;
+        }
+        const int t = m.leaf ? m.leaf->p[j & 31] : 0;
+        if (drawable(m, t)) {
+            keep(m, t);
             return;
         }
     }
@@ -384,23 +476,39 @@ void advance(mem_render_entry_s *e) {
 }
 
 void merged(mem_render_entry_s *head) {
+    grp.clear();
     for (mem_render_entry_s *e = head; e; e = e->next_entry) {
         if (e->off_screen || !known_type(e->type) || !e->texture) {
             e->vzmax = exhausted;
             continue;
         }
         loadmat(e);
-        e->currtri = 0;
-        advance(e);
+        if (!lightpoints(e, true)) {
+            e->vzmax = exhausted;
+            continue;
+        }
+    }
+    // The members are complete now (grp no longer moves).
+    for (mem_grpent_s &m : grp) {
+        loadmat(m.e);
+        m.e->currtri = 0;
+        advance(m);
     }
     // Every pick draws one triangle and moves its entry on, so the loop
     // ends after at most as many picks as the group has triangles.
+    const mem_render_entry_s *loaded = nullptr;
     while (mem_render_entry_s *e = mergepick(head)) {
-        loadmat(e);
-        fetch(e);
-        draw(e, true);
+        mem_grpent_s *m = member(e);
+        if (e != loaded) {
+            loadmat(e);
+            loaded = e;
+        }
+        trival_s v;
+        trivalues(e, *m, rtpart(e->type), e->type >= RT_SMOOTH, m->t, m->g->triangles[size_t(m->t)], v);
+        setvalues(v);
+        draw(e, true, cpts[size_t(m->p1)], cpts[size_t(m->p2)], cpts[size_t(m->p3)]);
         ++e->currtri;
-        advance(e);
+        advance(*m);
     }
 }
 

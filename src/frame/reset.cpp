@@ -15,6 +15,9 @@ void reset_frame() {
     wnx = wny = wnz = xpx = 0;
     hlth = 0;
     tmapfacx = tmapfacy = 0;
+    std::vector<clipv_s>().swap(cpts);
+    std::vector<pshade_s>().swap(spts);
+    std::vector<mem_grpent_s>().swap(grp);
 }
 
 }  // namespace vortella

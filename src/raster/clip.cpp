@@ -94,6 +94,18 @@ inline cvtx_s<K> cut(const cvtx_s<K> &A, const cvtx_s<K> &B) {
 
 inline int clampi(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
+// Pixel position of a view-space point in front of the eye (z > 0). A
+// point on the right plane projects to x = picw and one on the bottom plane
+// to y = pich - 1, one on the top plane to y = -1; rounding near the eye
+// can throw a cut point further. Fillers do not clip, so every vertex is
+// brought into the picture here.
+inline void pixel(float x, float y, float z, int &px, int &py) {
+    const float xf = float(pich1) * (x / z) + float(picw1);
+    const float yf = float(pich1) * (y / z) + float(pich1 - 1);
+    px = clampi(ftoi(xf), 0, picw_1);
+    py = clampi(ftoi(yf), 0, pich_1);
+}
+
 // Projects a piece that lies inside all four planes and calls the filler.
 // sn, hl are clipt0's values for the whole triangle.
 template <int K>
@@ -104,14 +116,7 @@ void project(filler_fn render_tri, const cvtx_s<K> *v, int sn, int hl) {
         // itself, which cannot be projected; rounding can put a cut point
         // there (or just behind it), so such a piece is dropped.
         if (!(v[i].z > 0.0f)) return;
-        const float xf = float(pich1) * (v[i].x / v[i].z) + float(picw1);
-        const float yf = float(pich1) * (v[i].y / v[i].z) + float(pich1 - 1);
-        // A vertex on the right plane projects to x = picw and one on the
-        // bottom plane to y = pich - 1, one on the top plane to y = -1;
-        // rounding near the eye can throw a cut point further. Fillers do
-        // not clip, so every vertex is brought into the picture here.
-        px[i] = clampi(ftoi(xf), 0, picw_1);
-        py[i] = clampi(ftoi(yf), 0, pich_1);
+        pixel(v[i].x, v[i].y, v[i].z, px[i], py[i]);
     }
     x1 = px[0];
     y1 = py[0];
@@ -205,7 +210,87 @@ void clipstep(filler_fn render_tri, int plane, cvtx_s<K> v1, cvtx_s<K> v2, cvtx_
 
 inline bool planeok(int plane) { return plane >= 0 && plane <= 3; }
 
+// What the clipper does with a triangle of prepared points: 0 drops it, 1
+// passes it to projection unchanged, 2 cuts it. Plane by plane as clipstep
+// tests them: a plane with every point outside or in it drops the triangle,
+// one with every point inside passes it on, any other cuts it there.
+inline int clipcase(const clipv_s &a, const clipv_s &b, const clipv_s &c) {
+    for (int p = 0; p < 4; ++p) {
+        const float z1 = a.d[p], z2 = b.d[p], z3 = c.d[p];
+        if (z1 <= 0.0f && z2 <= 0.0f && z3 <= 0.0f) return 0;
+        if (!(z1 >= 0.0f && z2 >= 0.0f && z3 >= 0.0f)) return 2;
+    }
+    // A point at the eye cannot be projected: projection drops the piece.
+    return a.front && b.front && c.front ? 1 : 0;
+}
+
+inline void setxy(const clipv_s &a, const clipv_s &b, const clipv_s &c) {
+    x1 = a.px;
+    y1 = a.py;
+    x2 = b.px;
+    y2 = b.py;
+    x3 = c.px;
+    y3 = c.py;
+}
+
 }  // namespace
+
+void clipprep(clipv_s *v, int n) {
+    const rot_s m[4] = {vrrot(), vlrot(), vtrot(), vbrot()};
+    for (int i = 0; i < n; ++i) {
+        clipv_s &p = v[i];
+        for (int k = 0; k < 4; ++k) p.d[k] = rotz(m[k], p.x, p.y, p.z);
+        p.front = p.z > 0.0f;
+        if (p.front)
+            pixel(p.x, p.y, p.z, p.px, p.py);
+        else
+            p.px = p.py = 0;
+    }
+}
+
+void clipp0(filler_fn render_tri, const clipv_s &a, const clipv_s &b, const clipv_s &c, int sn, int hl) {
+    switch (clipcase(a, b, c)) {
+    case 0: return;
+    case 1:
+        setxy(a, b, c);
+        n1 = sn;
+        h1 = hl;
+        render_tri();
+        return;
+    default: clipt0(render_tri, 0, a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z, sn, hl);
+    }
+}
+
+void clipp1(filler_fn render_tri, const clipv_s &a, int sn1, int hl1, const clipv_s &b, int sn2, int hl2,
+            const clipv_s &c, int sn3, int hl3) {
+    switch (clipcase(a, b, c)) {
+    case 0: return;
+    case 1:
+        setxy(a, b, c);
+        n1 = sn1, h1 = hl1, n2 = sn2, h2 = hl2, n3 = sn3, h3 = hl3;
+        render_tri();
+        return;
+    default:
+        clipt1(render_tri, 0, a.x, a.y, a.z, sn1, hl1, b.x, b.y, b.z, sn2, hl2, c.x, c.y, c.z, sn3, hl3);
+    }
+}
+
+void clipp2(filler_fn render_tri, const clipv_s &a, int sn1, int hl1, int stx1, int sty1,
+            const clipv_s &b, int sn2, int hl2, int stx2, int sty2,
+            const clipv_s &c, int sn3, int hl3, int stx3, int sty3) {
+    switch (clipcase(a, b, c)) {
+    case 0: return;
+    case 1:
+        setxy(a, b, c);
+        n1 = sn1, h1 = hl1, n2 = sn2, h2 = hl2, n3 = sn3, h3 = hl3;
+        tx1 = stx1, ty1 = sty1, tx2 = stx2, ty2 = sty2, tx3 = stx3, ty3 = sty3;
+        render_tri();
+        return;
+    default:
+        clipt2(render_tri, 0, a.x, a.y, a.z, sn1, hl1, stx1, sty1, b.x, b.y, b.z, sn2, hl2, stx2, sty2, c.x, c.y,
+               c.z, sn3, hl3, stx3, sty3);
+    }
+}
 
 void clipt0(filler_fn render_tri, int plane,
             float ux1, float uy1, float uz1, float ux2, float uy2, float uz2,

@@ -156,6 +156,33 @@ void clipt2(filler_fn render_tri, int plane,
             float ux2, float uy2, float uz2, int sn2, int hl2, int stx2, int sty2,
             float ux3, float uy3, float uz3, int sn3, int hl3, int stx3, int sty3);
 
+// A view-space point with what the clipper makes of it whatever triangle it
+// belongs to: its side of each pyramid plane (the z' of the plane's frame,
+// in the clipper's order: right, left, top, bottom; inside at >= 0) and,
+// when it lies in front of the eye (z > 0), its pixel position. A point
+// shared by several triangles is prepared once.
+struct clipv_s {
+    float x, y, z;
+    float d[4];
+    int px, py;
+    int front;   // z > 0: px, py hold the projection
+};
+
+// Prepares n points whose x, y, z are set.
+void clipprep(clipv_s *v, int n);
+
+// The clippers for triangles of prepared points, with the values of
+// clipt0, clipt1 and clipt2. A triangle inside every plane goes to the
+// filler with its points' pixel positions at once; one outside a plane (or
+// lying in it) is dropped; any other goes to clipt0/1/2 from plane 0. The
+// pieces, their order and their values are those clipt0/1/2 give.
+void clipp0(filler_fn render_tri, const clipv_s &a, const clipv_s &b, const clipv_s &c, int sn, int hl);
+void clipp1(filler_fn render_tri, const clipv_s &a, int sn1, int hl1, const clipv_s &b, int sn2, int hl2,
+            const clipv_s &c, int sn3, int hl3);
+void clipp2(filler_fn render_tri, const clipv_s &a, int sn1, int hl1, int stx1, int sty1,
+            const clipv_s &b, int sn2, int hl2, int stx2, int sty2,
+            const clipv_s &c, int sn3, int hl3, int stx3, int sty3);
+
 // ---------------------------------------------------------------------------
 // Background
 // ---------------------------------------------------------------------------

@@ -361,6 +361,8 @@ load_result readfile(const char *inpfn, const scene_paths &paths) {
             if (ohap && ohap->type == OT_TEXTURE) calctext();
         }
         ohap = nullptr;
+        // The renderer's flat copies of the geometries, with their planes.
+        makeflats();
     } catch (const bad_scene &e) {
         res.code = load_malformed;
         res.message = res.file + ": " +

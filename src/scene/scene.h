@@ -184,6 +184,32 @@ struct mem_render_entry_s {
 };
 
 // ---------------------------------------------------------------------------
+// Flat copies of the geometries for the frame renderer's loops
+// ---------------------------------------------------------------------------
+
+// A triangle as the frame renderer walks it: its point numbers and its face
+// plane, the unit normal of the cross product of the edges from point 1 to
+// points 2 and 3, and the plane constant (that normal . point 1). A
+// triangle whose points span no plane, or whose plane is not finite, has
+// xpx = NaN: the back-face test (normal . camera > xpx) then never draws it.
+struct mem_flattri_s {
+    int pt1, pt2, pt3;
+    float wnx, wny, wnz, xpx;
+};
+
+// A geometry's points and triangles in two arrays, made when the scene is
+// loaded, beside the store's records (which the rest of the program keeps
+// reading). Points of a faceted geometry have zero normals; its triangles'
+// stored normals are in `normals`, three floats per triangle.
+struct mem_flatgeo_s {
+    const mem_object_header_s *geometry;   // the object copied
+    std::vector<points_s> points;
+    std::vector<mem_flattri_s> triangles;
+    std::vector<float> normals;
+};
+struct flatgeo_a { mem_flatgeo_s *p[32]; };
+
+// ---------------------------------------------------------------------------
 // Globals
 // ---------------------------------------------------------------------------
 
@@ -191,6 +217,9 @@ struct mem_render_entry_s {
 inline vas objs, geos, texs, maps, inss;
 inline int file_no_obj;
 inline mem_object_header_s *ohap;   // current object of the loader
+
+// The flat copies of the store's geometries, by geometry number like geos.
+inline vas flats;
 
 // The render list storage and its entry count for the current frame.
 inline vas renl;
@@ -272,6 +301,16 @@ void deleterenlstruct();
 // background bitmap bgmapname when bgmapraw is not read yet. Messages for
 // the user go to loadnotes.
 void calctext();
+
+// The flat copy of geometry object `go`, made now if the store has none
+// (a store filled by hand); null when `go` is not a geometry, lacks a table
+// or a record, or memory runs out.
+const mem_flatgeo_s *flatgeo(const mem_object_header_s *go);
+// Makes the flat copy of every geometry the store indexes (readfile does at
+// the end of a load); throws std::bad_alloc when memory runs out.
+void makeflats();
+// Frees the flat copies (deletefilestruct does).
+void deleteflats();
 
 // Store lookups by number; null when the index holds nothing.
 mem_object_header_s *geo_by_no(int no);

@@ -94,6 +94,7 @@ static void freeobject(mem_object_header_s *o) {
 }
 
 void deletefilestruct() {
+    deleteflats();
     // Objects are freed through objs; a load that failed part way leaves
     // file_no_obj at the number of objects actually stored.
     int n = file_no_obj;
