@@ -224,10 +224,10 @@ struct frame_screen {
 int paint_frame(frame_screen &screen);
 // The picture for the current entry on `monitor` (screen coordinates; a
 // monitor of a display of dw x dh): playmon, the pixel scale, picw and pich
-// (from dsizex and dsizey when `entry_size`, else as they are), the start
+// (from dsizex and dsizey when `sized`, else as they are), the start
 // place and velocity, and the background bitmap a scene with a bitmap
 // background needs. What a size message does before it makes the picture.
-void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool entry_size);
+void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool sized);
 // Loads a scene file as an entry switch does: current_file, openpath and
 // openfn from its name, and its maps looked for beside it and in mapsdir.
 load_result load_scene(const std::string &file);

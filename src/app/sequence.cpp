@@ -111,7 +111,7 @@ void on_size() {
 
 }  // namespace
 
-void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool entry_size) {
+void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool sized) {
     playmon = monitor;
     const int mw = playmon.w, mh = playmon.h;
     // A monitor smaller than its display is a window, such as a preview:
@@ -120,7 +120,7 @@ void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool entry_size
     // the display's rows.
     const bool window = dw > 0 && dh > 0 && (mw < dw || mh < dh);
     pixk = window ? 1 : pixscale > 0 ? pixscale : auto_pixel_scale(dh > 0 ? dh : mh);
-    if (entry_size) {
+    if (sized) {
         picw = dsizex;
         pich = dsizey;
         scale_to_screen(picw, pich, mw, mh, dw, dh);
