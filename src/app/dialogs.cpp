@@ -246,6 +246,10 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
     case WM_COMMAND:
         switch (int(LOWORD(wParam))) {
         case pref_id::list:
+            // Only a new selection plays another entry: the list's focus
+            // notifications (the entry dialog taking the focus from it)
+            // would end the entry dialog's preview.
+            if (HIWORD(wParam) != LBN_SELCHANGE) return 1;
             nSelection = s->list_selection(dlg, pref_id::list);
             cSelection = s->list_text(dlg, pref_id::list, nSelection).substr(0, entry_size - 1);
             play_selected(dlg);
@@ -396,8 +400,12 @@ int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
         const int id = int(LOWORD(wParam));
         const int handled = cfgent_command(dlg, id);
         // What the picture shows plays from the start at the next tick; the
-        // duration does not show.
-        if (handled && id != duration && id != ok && id != cancel && id != help) preview_change(nentn);
+        // duration does not show, nor does an edit taking or losing the
+        // focus (only a click or a changed text is a change).
+        const unsigned code = HIWORD(wParam);
+        if (handled && (code == BN_CLICKED || code == EN_CHANGE) && id != duration && id != ok && id != cancel &&
+            id != help)
+            preview_change(nentn);
         return handled;
     }
 
