@@ -299,6 +299,41 @@ TEST_F(preview, AMissingOrDamagedSceneShowsItsMessageInThePane) {
     EXPECT_EQ(ini("Global", "NoOfEntries"), "4");
 }
 
+// A control's notifications that change nothing (the system's focus
+// codes) leave the preview playing on: the playlist's list losing the
+// focus does not start its entry again, nor do the entry dialog's edits
+// taking or losing it. (The entry dialog takes the focus from the list.)
+TEST_F(preview, FocusNotificationsLeaveThePreviewPlayingOn) {
+    constexpr unsigned lbn_killfocus = 5, en_setfocus = 0x100, en_killfocus = 0x200;
+    const std::string turning = params(3, 320, 200, "1,1,0,0,0,0,0,0,0");
+    playlist({dir.file("turning.vtl"), red()}, {turning, turning});
+    svc.do_wait(250);
+    svc.do_notify(P::list, lbn_killfocus);
+    svc.do_wait(200);
+    edit_first([&] {
+        svc.do_wait(250);
+        svc.do_notify(C::file, en_killfocus);
+        svc.do_notify(C::camera_angle, en_setfocus);
+        svc.do_notify(C::camera_angle, en_killfocus);
+        svc.do_wait(200);
+    });
+    for (const char *dialog : {"Dialogpref", "Cfgent"}) {
+        SCOPED_TRACE(dialog);
+        const int pane = std::string(dialog) == "Cfgent" ? C::preview : P::preview;
+        const std::vector<show> all = shows(dialog, pane);
+        ASSERT_GE(all.size(), 5u);
+        const unsigned opened = all[0].at;
+        // At the opening and each 100 ms after it, none between: no restart.
+        const std::vector<show> played = between(dialog, pane, opened, opened + 450);
+        ASSERT_EQ(played.size(), 5u);
+        for (size_t i = 0; i < played.size(); ++i) EXPECT_EQ(played[i].at, opened + 100 * i);
+        // The camera turned on: the frames after the notifications are not
+        // the first again.
+        EXPECT_TRUE(played[3].pixels != played[0].pixels);
+        EXPECT_TRUE(played[4].pixels != played[1].pixels);
+    }
+}
+
 // --- Lifetime and what the preview leaves alone ------------------------------------------
 
 // The playlist's preview rests while the entry dialog (or Setup) is open,

@@ -310,6 +310,9 @@ void headless_services::deliver_script(HWND dlg) {
             c->sel = (a.index >= 0 && a.index < int(c->lines.size())) ? a.index : -1;
             d.proc(dlg, WM_COMMAND, MAKEWPARAM(unsigned(a.id), LBN_SELCHANGE), 0);
             break;
+        case action::notify:
+            d.proc(dlg, WM_COMMAND, MAKEWPARAM(unsigned(a.id), unsigned(a.index)), 0);
+            break;
         case action::wait:
             break;
         }

@@ -99,16 +99,19 @@ struct headless_services : services, dialog_services {
     // time passes only in waits: the virtual clock moves on, and the timers
     // of the open dialogs tick as they fall due.
     struct action {
-        enum kind_t { click, type, select, wait } kind;
+        enum kind_t { click, type, select, wait, notify } kind;
         int id;
         std::string text;   // type: the new text
-        int index = 0;      // select: the line, -1 none; wait: the ms
+        int index = 0;      // select: the line, -1 none; wait: the ms; notify: the code
     };
     std::deque<action> script;
     void do_click(int id) { script.push_back({action::click, id, {}, 0}); }
     void do_type(int id, const std::string &text) { script.push_back({action::type, id, text, 0}); }
     void do_select(int id, int index) { script.push_back({action::select, id, {}, index}); }
     void do_wait(unsigned ms) { script.push_back({action::wait, 0, {}, int(ms)}); }
+    // A notification a control sends of itself (focus taken or lost, say),
+    // with the system's code, that changes nothing in it.
+    void do_notify(int id, unsigned code) { script.push_back({action::notify, id, {}, int(code)}); }
     // Answers of the file-open dialog, in order; an empty name or none left
     // is a cancel.
     std::deque<std::string> open_files;
