@@ -1,5 +1,5 @@
 # The resources of VORTELLA.SCR: its icon, the picture the Linux package's
-# icon shows, and its version. The icon is drawn by vtl, so this build
+# icon shows, its help page and its version. The icon is drawn by vtl, so this build
 # first builds the project for the build machine (build folder host/, tools
 # only: no tests) and has it render and pack the icon; that build needs the
 # Linux build's libraries (scripts/deps) and icotool (icoutils).
@@ -26,10 +26,12 @@ foreach(part MAJOR MINOR PATCH)
 endforeach()
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
 string(REGEX MATCH "Copyright \\(c\\) [^\n]+" VT_COPYRIGHT_LINE "${license}")
+set(VT_HELP_PAGE ${PROJECT_SOURCE_DIR}/docs/help.html)
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/vortella.rc.in ${CMAKE_CURRENT_BINARY_DIR}/vortella.rc @ONLY)
 
 target_sources(vortella_scr PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vortella.rc)
-# windres reports no dependencies: the icon is named by hand.
+# windres reports no dependencies: the icon and the help page are named by
+# hand.
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vortella.rc TARGET_DIRECTORY vortella_scr
-                            PROPERTIES OBJECT_DEPENDS ${VT_ICO})
+                            PROPERTIES OBJECT_DEPENDS "${VT_ICO};${VT_HELP_PAGE}")
 add_dependencies(vortella_scr vortella_host)

@@ -7,9 +7,11 @@
 // and camat (pipeline).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/dialog.h"
 #include "platform/platform.h"
@@ -105,6 +107,11 @@ struct entry_param {
 };
 extern const entry_param entry_params[13];
 
+// The thirteen parameters as values, in text order, to keep and put back.
+using entry_values = std::array<int, 13>;
+entry_values get_entry();
+void set_entry(const entry_values &v);
+
 // Sets the entry parameters to the values a new playlist starts from.
 void default_entry();
 // Reads an entry-parameter text ("%i,%i,...", thirteen integers) into the
@@ -126,6 +133,10 @@ void write_playlist();
 // Index of the n-th entry (from 0) with a non-empty name; n below 0 counts
 // as 0. -1 when there are not that many.
 int named_entry(int n);
+// How the playlist dialog lists a scene file: its name first, then its
+// folder in parentheses (none for a bare name), so that entries are told
+// apart in a narrow list. What is stored stays the full name.
+std::string list_line(const std::string &file);
 
 // ---------------------------------------------------------------------------
 // The saver: start-up, window messages, scene sequencing, presentation
@@ -193,6 +204,34 @@ LRESULT AppWndProc(HWND hwnd, unsigned msg, WPARAM wParam, LPARAM lParam);
 // One frame: camera step, render, copy to the screen, move the picture.
 int AppPaint(HWND hwnd);
 
+// Where the frame step shows its pictures: a screen of width() x height()
+// pixels, black but for the pictures copied onto it. The saver's is its
+// window on the platform's screen; a preview's is the picture of a monitor
+// in a dialog's pane.
+struct frame_screen {
+    virtual ~frame_screen() = default;
+    virtual int width() = 0;
+    virtual int height() = 0;
+    virtual void fill_black(int x, int y, int w, int h) = 0;
+    // Copies the whole current picture with its top-left corner at (x, y),
+    // every pixel a block of scale x scale.
+    virtual void copy_picture(int x, int y, int scale) = 0;
+};
+// The frame step AppPaint takes on the saver's window, on any screen: the
+// whole screen blackened once per entry, the camera step, the frame
+// rendered and copied to (playmon.x + currpx, playmon.y + currpy), the
+// picture moved for the bouncing modes.
+int paint_frame(frame_screen &screen);
+// The picture for the current entry on `monitor` (screen coordinates; a
+// monitor of a display of dw x dh): playmon, the pixel scale, picw and pich
+// (from dsizex and dsizey when `sized`, else as they are), the start
+// place and velocity, and the background bitmap a scene with a bitmap
+// background needs. What a size message does before it makes the picture.
+void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool sized);
+// Loads a scene file as an entry switch does: current_file, openpath and
+// openfn from its name, and its maps looked for beside it and in mapsdir.
+load_result load_scene(const std::string &file);
+
 // Applies the current entry's motion to the loaded scene, as an entry
 // switch does: the zoom's speed and range from the camera's distance, and
 // unless the entry keeps the scene's own motion (useod), the camera's
@@ -234,7 +273,7 @@ inline int canall;               // 1: the playlist dialog was cancelled
 namespace pref_id {
 constexpr int list = 201, add = 202, edit = 203, remove = 204, setup = 16, speed = 423,
               random = 14, ordered = 15, normal = 17, inverted = 18, ok = 200, cancel = 2,
-              help = 431;
+              help = 431, preview = 205;
 }
 // Entry dialog "Cfgent".
 namespace cfgent_id {
@@ -242,7 +281,7 @@ constexpr int file = 45, browse = 13, duration = 421, xsize = 429, ysize = 430, 
               bounce_rev = 416, center = 417, random = 418, arrayed = 419, full_screen = 420,
               object_defaults = 428, light_angle = 425, light_speed = 426, light_altitude = 427,
               camera_angle = 422, camera_speed = 423, camera_altitude = 424, zoom_none = 14,
-              zoom_x2 = 15, zoom_x3 = 16, fast = 17, ok = 1, cancel = 2, help = 431;
+              zoom_x2 = 15, zoom_x3 = 16, fast = 17, ok = 1, cancel = 2, help = 431, preview = 432;
 }
 // Setup dialog "DIASET".
 namespace diaset_id {
@@ -258,8 +297,69 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
 int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
 int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM lParam);
 
-// Opens the help file at its index.
-void open_help(HWND owner);
+// Help: VORTELLA.HLP in the installation folder where a user still has
+// one, else the help page at the section `section` ("playlist", "entry"
+// or "setup").
+void open_help(HWND owner, const char *section);
+// The help page: the one the program carries inside it (Windows), written
+// beside the settings file when that copy is missing or differs; else the
+// page installed in the data folder (<bin>/../share/vortella) or lying
+// beside the executable (a build). Empty when there is none.
+std::string help_page();
+// Name of the help page the program carries and of the copy it writes.
+constexpr const char *help_resource = "VORTELLA_HELP";
+constexpr const char *help_copy_name = "VORTELLA.HTML";
+// The page a help section is opened through: a file beside the settings
+// that sends the browser on to page#section (a file name with a fragment
+// cannot be handed to the system's opener: it loses the fragment).
+constexpr const char *help_section_name = "VORTELLA-HELP.HTML";
+// That file's text, for a page and the file `from` it is written to.
+std::string help_section_page(const std::string &page, const std::string &from, const char *section);
+
+// ---------------------------------------------------------------------------
+// Preview
+// ---------------------------------------------------------------------------
+
+// The playlist and entry dialogs play an entry in a picture pane, as the
+// saver plays it: the pane stands for the playing monitor at the pane's
+// scale, and the entry's picture is laid out, rendered and moved on it by
+// the saver's own code, at the frame rate of "Speed". In the configuration
+// role nothing else draws, so the preview owns the renderer's state (the
+// scene, camera and light, the picture) and the saver's picture globals
+// above. The entry parameters it plays are a copy of its own, swapped in
+// for each of its steps: the dialogs' values are never touched, and it
+// never writes the settings file.
+
+// The preview's timer, a dialog timer of the dialog it plays in.
+constexpr unsigned preview_timer_id = 1;
+inline HWND pvdlg;                       // dialog whose pane plays, 0 none
+inline int pvpane;                       // the pane's item id
+inline std::string pvfile;               // the scene file played
+inline entry_values pvparams;            // its entry parameters
+inline int pvrestart;                    // 1: play from the start at the next tick
+inline int pvw, pvh;                     // the pane in pixels
+inline screen_rect pvmon;                // the monitor within the pane
+inline std::vector<uint8_t> pvscreen;    // what the pane shows, pvw x pvh, top row first
+inline std::vector<uint8_t> pvpicture;   // the off-screen picture's pixels
+inline std::string pvmessage;            // why no picture plays, shown in its place
+
+// Plays `file` in pane `pane` of `dlg` with the entry parameters as they
+// are now, from its start and at once; the dialog's timer brings the
+// frames. An empty name, or a file that cannot be loaded, shows why in the
+// pane instead.
+void preview_play(HWND dlg, int pane, const std::string &file);
+// The file or the entry parameters changed: taken as they are now, and
+// played from the start at the next tick.
+void preview_change(const std::string &file);
+// "Speed" changed: the frames come at its rate from now on.
+void preview_speed();
+// A tick of the preview's timer: one frame, as a saver's tick draws it.
+void preview_tick();
+// Stops playing: the timer killed, the scene and the picture released.
+void preview_stop();
+// The largest rectangle of a display's shape (dw x dh) inside a pane of
+// pw x ph, centred: where the pane shows the monitor.
+screen_rect monitor_in_pane(int pw, int ph, int dw, int dh);
 
 // ---------------------------------------------------------------------------
 // Start values

@@ -14,9 +14,10 @@ using K = control_kind;
 // ---------------------------------------------------------------------------
 
 const dialog_template dlg_pref = {
-    "Dialogpref", "Vortella " VT_VERSION, 204, 207,
+    "Dialogpref", "Vortella " VT_VERSION, 396, 207,
     {
         {pref_id::list, K::list, "", 8, 8, 130, 120},
+        {pref_id::preview, K::pane, "", 204, 8, 184, 120},
         {pref_id::add, K::button, "ADD", 146, 8, 50, 14},
         {pref_id::edit, K::button, "EDIT", 146, 26, 50, 14},
         {pref_id::remove, K::button, "DELETE", 146, 44, 50, 14},
@@ -36,8 +37,10 @@ const dialog_template dlg_pref = {
 };
 
 const dialog_template dlg_cfgent = {
-    "Cfgent", "Add VTL File", 340, 251,
+    "Cfgent", "Add VTL File", 552, 251,
     {
+        {-1, K::text, "Preview", 340, 30, 100, 10},
+        {cfgent_id::preview, K::pane, "", 340, 44, 204, 164},
         {-1, K::text, "File", 8, 8, 28, 10},
         {cfgent_id::file, K::edit, "", 40, 6, 230, 12},
         {cfgent_id::browse, K::button, "Browse", 278, 5, 54, 14},
@@ -118,8 +121,32 @@ void refill_list(HWND dlg) {
     dialog_services *s = dlgsys();
     s->list_reset(dlg, pref_id::list);
     for (int i = 0; i < noent; ++i)
-        if (!fna[i].empty()) s->list_add(dlg, pref_id::list, fna[i].c_str());
+        if (!fna[i].empty()) s->list_add(dlg, pref_id::list, list_line(fna[i]).c_str());
     s->set_redraw(dlg, pref_id::list, true);
+}
+
+// Plays the entry EDIT would act on, with its own parameter text; the
+// parameters a new entry starts from stay as they are.
+void play_selected(HWND dlg) {
+    const entry_values kept = get_entry();
+    const int i = named_entry(nSelection);
+    default_entry();
+    if (i >= 0) {
+        parse_entry(pma[i]);
+        clamp_entry();
+    }
+    preview_play(dlg, pref_id::preview, i >= 0 ? fna[i] : std::string());
+    set_entry(kept);
+}
+
+// Setup over the playlist dialog. The preview rests while another dialog
+// is open over it (one preview plays at a time), and plays the selected
+// entry afresh after it: the folders may change where its maps are found.
+void setup(HWND dlg) {
+    preview_stop();
+    dlgsys()->dialog_box(dlg_diaset, dlg, Diaset);
+    sys()->invalidate(dlg);
+    play_selected(dlg);
 }
 
 // Deleted entries keep their place in the table until the playlist is
@@ -147,14 +174,17 @@ void add_entry(HWND dlg) {
         return;
     }
     nentn.clear();
+    preview_stop();
     s->dialog_box(dlg_cfgent, dlg, Diacfg1);
     sys()->invalidate(dlg);
-    if (nentn.empty()) return;
-    s->list_add(dlg, pref_id::list, nentn.c_str());
-    s->set_redraw(dlg, pref_id::list, true);
-    fna[noent] = nentn;
-    pma[noent] = format_entry();
-    ++noent;
+    if (!nentn.empty()) {
+        s->list_add(dlg, pref_id::list, list_line(nentn).c_str());
+        s->set_redraw(dlg, pref_id::list, true);
+        fna[noent] = nentn;
+        pma[noent] = format_entry();
+        ++noent;
+    }
+    play_selected(dlg);
 }
 
 void edit_entry(HWND dlg) {
@@ -163,6 +193,7 @@ void edit_entry(HWND dlg) {
     if (i < 0) return;
     nentn = fna[i];
     parse_entry(pma[i]);
+    preview_stop();
     s->dialog_box(dlg_cfgent, dlg, Diacfg1);
     sys()->invalidate(dlg);
     if (!nentn.empty()) {
@@ -170,6 +201,7 @@ void edit_entry(HWND dlg) {
         pma[i] = format_entry();
     }
     refill_list(dlg);
+    play_selected(dlg);
 }
 
 void delete_entry(HWND dlg) {
@@ -179,14 +211,10 @@ void delete_entry(HWND dlg) {
     // line goes with it.
     dlgsys()->list_delete(dlg, pref_id::list, nSelection < 0 ? 0 : nSelection);
     fna[i].clear();
+    play_selected(dlg);
 }
 
 }  // namespace
-
-void open_help(HWND owner) {
-    std::string file = instdir + pathsep + "VORTELLA.HLP";
-    dlgsys()->help_index(owner, file.c_str());
-}
 
 int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
     dialog_services *s = dlgsys();
@@ -205,16 +233,26 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
         // parameters of the last one.
         for (int i = 0; i < noent; ++i) {
             parse_entry(pma[i]);
-            s->list_add(dlg, pref_id::list, fna[i].c_str());
+            s->list_add(dlg, pref_id::list, list_line(fna[i]).c_str());
         }
         s->set_redraw(dlg, pref_id::list, true);
+        play_selected(dlg);
+        return 1;
+
+    case WM_TIMER:
+        if (wParam == preview_timer_id) preview_tick();
         return 1;
 
     case WM_COMMAND:
         switch (int(LOWORD(wParam))) {
         case pref_id::list:
+            // Only a new selection plays another entry: the list's focus
+            // notifications (the entry dialog taking the focus from it)
+            // would end the entry dialog's preview.
+            if (HIWORD(wParam) != LBN_SELCHANGE) return 1;
             nSelection = s->list_selection(dlg, pref_id::list);
             cSelection = s->list_text(dlg, pref_id::list, nSelection).substr(0, entry_size - 1);
+            play_selected(dlg);
             return 1;
         case pref_id::add:
             add_entry(dlg);
@@ -226,11 +264,11 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
             delete_entry(dlg);
             return 1;
         case pref_id::setup:
-            s->dialog_box(dlg_diaset, dlg, Diaset);
-            sys()->invalidate(dlg);
+            setup(dlg);
             return 1;
         case pref_id::speed:
             aspeed = item_number(dlg, pref_id::speed, 1, 18);
+            preview_speed();
             return 1;
         case pref_id::random:
         case pref_id::ordered:
@@ -253,18 +291,86 @@ int Dialogpref(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
             s->end_dialog(dlg, IDCANCEL);
             return 1;
         case pref_id::help:
-            open_help(dlg);
+            open_help(dlg, "playlist");
             return 1;
         }
         return 0;
 
     case WM_DESTROY:
+        preview_stop();
         Configuring = 1;
         if (!canall) write_playlist();
         return 1;
     }
     return 0;
 }
+
+namespace {
+
+// A command of the entry dialog; nonzero when it was one of its controls.
+int cfgent_command(HWND dlg, int id) {
+    using namespace cfgent_id;
+    dialog_services *s = dlgsys();
+    // The edits keep what was typed; only the value is held in range.
+    switch (id) {
+    case duration: ddur = item_number(dlg, id, 1, 15); return 1;
+    case xsize: dsizex = item_number(dlg, id, 32, 2048); return 1;
+    case ysize: dsizey = item_number(dlg, id, 32, 2048); return 1;
+    case light_angle: litsa = item_number(dlg, id, 0, 359); return 1;
+    case light_speed: litsp = item_number(dlg, id, -30, 30); return 1;
+    case light_altitude: litat = item_number(dlg, id, -90, 90); return 1;
+    case camera_angle: camsa = item_number(dlg, id, 0, 359); return 1;
+    case camera_speed: camsp = item_number(dlg, id, -30, 30); return 1;
+    case camera_altitude: camat = item_number(dlg, id, -90, 90); return 1;
+    case bounce:
+    case bounce_rev:
+    case center:
+    case random:
+    case arrayed:
+    case full_screen:
+        amode = id - bounce + 1;
+        s->check_radio(dlg, bounce, full_screen, id);
+        return 1;
+    case zoom_none:
+    case zoom_x2:
+    case zoom_x3:
+        zoomm = id - zoom_none + 1;
+        s->check_radio(dlg, zoom_none, zoom_x3, id);
+        return 1;
+    case object_defaults:
+        useod = useod ? 0 : 1;
+        s->check_button(dlg, id, useod ? BST_CHECKED : BST_UNCHECKED);
+        return 1;
+    case fast:
+        zoomf = zoomf ? 0 : 1;
+        s->check_button(dlg, id, zoomf ? BST_CHECKED : BST_UNCHECKED);
+        return 1;
+    case file:
+        nentn = s->get_item_text(dlg, file, entry_size);
+        return 1;
+    case browse: {
+        std::string chosen;
+        if (s->open_file_dialog(dlg, "VTLs", "*.vtl", entry_size, chosen)) {
+            nentn = chosen;
+            s->set_item_text(dlg, file, nentn.c_str());
+        }
+        return 1;
+    }
+    case ok:
+        s->end_dialog(dlg, IDOK);
+        return 1;
+    case cancel:
+        nentn.clear();
+        s->end_dialog(dlg, IDCANCEL);
+        return 1;
+    case help:
+        open_help(dlg, "entry");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
 
 int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
     using namespace cfgent_id;
@@ -287,68 +393,29 @@ int Diacfg1(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
         s->check_radio(dlg, zoom_none, zoom_x3, zoom_none + zoomm - 1);
         s->check_radio(dlg, bounce, full_screen, bounce + amode - 1);
         s->set_window_text(dlg, "Add VTL File");
+        preview_play(dlg, preview, nentn);
         return 1;
 
     case WM_COMMAND: {
-        int id = int(LOWORD(wParam));
-        // The edits keep what was typed; only the value is held in range.
-        switch (id) {
-        case duration: ddur = item_number(dlg, id, 1, 15); return 1;
-        case xsize: dsizex = item_number(dlg, id, 32, 2048); return 1;
-        case ysize: dsizey = item_number(dlg, id, 32, 2048); return 1;
-        case light_angle: litsa = item_number(dlg, id, 0, 359); return 1;
-        case light_speed: litsp = item_number(dlg, id, -30, 30); return 1;
-        case light_altitude: litat = item_number(dlg, id, -90, 90); return 1;
-        case camera_angle: camsa = item_number(dlg, id, 0, 359); return 1;
-        case camera_speed: camsp = item_number(dlg, id, -30, 30); return 1;
-        case camera_altitude: camat = item_number(dlg, id, -90, 90); return 1;
-        case bounce:
-        case bounce_rev:
-        case center:
-        case random:
-        case arrayed:
-        case full_screen:
-            amode = id - bounce + 1;
-            s->check_radio(dlg, bounce, full_screen, id);
-            return 1;
-        case zoom_none:
-        case zoom_x2:
-        case zoom_x3:
-            zoomm = id - zoom_none + 1;
-            s->check_radio(dlg, zoom_none, zoom_x3, id);
-            return 1;
-        case object_defaults:
-            useod = useod ? 0 : 1;
-            s->check_button(dlg, id, useod ? BST_CHECKED : BST_UNCHECKED);
-            return 1;
-        case fast:
-            zoomf = zoomf ? 0 : 1;
-            s->check_button(dlg, id, zoomf ? BST_CHECKED : BST_UNCHECKED);
-            return 1;
-        case file:
-            nentn = s->get_item_text(dlg, file, entry_size);
-            return 1;
-        case browse: {
-            std::string chosen;
-            if (s->open_file_dialog(dlg, "VTLs", "*.vtl", entry_size, chosen)) {
-                nentn = chosen;
-                s->set_item_text(dlg, file, nentn.c_str());
-            }
-            return 1;
-        }
-        case ok:
-            s->end_dialog(dlg, IDOK);
-            return 1;
-        case cancel:
-            nentn.clear();
-            s->end_dialog(dlg, IDCANCEL);
-            return 1;
-        case help:
-            open_help(dlg);
-            return 1;
-        }
-        return 0;
+        const int id = int(LOWORD(wParam));
+        const int handled = cfgent_command(dlg, id);
+        // What the picture shows plays from the start at the next tick; the
+        // duration does not show, nor does an edit taking or losing the
+        // focus (only a click or a changed text is a change).
+        const unsigned code = HIWORD(wParam);
+        if (handled && (code == BN_CLICKED || code == EN_CHANGE) && id != duration && id != ok && id != cancel &&
+            id != help)
+            preview_change(nentn);
+        return handled;
     }
+
+    case WM_TIMER:
+        if (wParam == preview_timer_id) preview_tick();
+        return 1;
+
+    case WM_DESTROY:
+        preview_stop();
+        return 1;
     }
     return 0;
 }
@@ -383,7 +450,7 @@ int Diaset(HWND dlg, unsigned msg, WPARAM wParam, LPARAM) {
             s->end_dialog(dlg, IDCANCEL);
             return 1;
         case help:
-            open_help(dlg);
+            open_help(dlg, "setup");
             return 1;
         }
         return 0;

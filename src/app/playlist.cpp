@@ -19,6 +19,16 @@ const entry_param entry_params[13] = {
     {&litat, -90, 90, 0},
 };
 
+entry_values get_entry() {
+    entry_values v;
+    for (size_t i = 0; i < v.size(); ++i) v[i] = *entry_params[i].value;
+    return v;
+}
+
+void set_entry(const entry_values &v) {
+    for (size_t i = 0; i < v.size(); ++i) *entry_params[i].value = v[i];
+}
+
 void default_entry() {
     for (const entry_param &p : entry_params) *p.value = p.def;
 }
@@ -102,6 +112,19 @@ void write_playlist() {
     s->write_profile_string("Misc", "MapsDirectory", mapsdir.c_str(), ini_name);
     s->write_profile_string("Misc", "InstallDirectory", instdir.c_str(), ini_name);
     s->write_profile_string("Misc", "PixelScale", std::to_string(pixscale).c_str(), ini_name);
+}
+
+std::string list_line(const std::string &file) {
+    // Windows takes either slash between folders.
+#ifdef _WIN32
+    const size_t cut = file.find_last_of("\\/");
+#else
+    const size_t cut = file.rfind(pathsep);
+#endif
+    if (cut == std::string::npos) return file;
+    // A file at the root keeps its root as its folder.
+    const std::string folder = file.substr(0, cut == 0 || (cut == 2 && file[1] == ':') ? cut + 1 : cut);
+    return file.substr(cut + 1) + "  (" + folder + ")";
 }
 
 int named_entry(int n) {

@@ -73,15 +73,32 @@ void full_screen_picture(int mw, int mh, int &k, int &w, int &h) {
     if (h < 4) h = 4;
 }
 
+namespace {
+
+// The saver's screen: its window on the platform's.
+struct window_screen final : frame_screen {
+    explicit window_screen(HWND w) : hwnd(w) {}
+    HWND hwnd;
+    int width() override { return sys()->screen_width(); }
+    int height() override { return sys()->screen_height(); }
+    void fill_black(int x, int y, int w, int h) override { sys()->fill_black(hwnd, x, y, w, h); }
+    void copy_picture(int x, int y, int scale) override { sys()->blit_picture(hwnd, x, y, scale); }
+};
+
+}  // namespace
+
 int AppPaint(HWND hwnd) {
-    services *s = sys();
+    window_screen screen(hwnd);
+    return paint_frame(screen);
+}
+
+int paint_frame(frame_screen &screen) {
     if (ftsw == 1) {
         ftsw = 0;
         // The whole screen, every monitor, however large; pictures of an
         // earlier entry may have been anywhere on it.
-        const int sw = s->screen_width(), sh = s->screen_height();
-        s->fill_black(hwnd, 0, 0, sw > black_extent ? sw : black_extent,
-                      sh > black_extent ? sh : black_extent);
+        const int sw = screen.width(), sh = screen.height();
+        screen.fill_black(0, 0, sw > black_extent ? sw : black_extent, sh > black_extent ? sh : black_extent);
     }
 
     if (CamRotRate != 0) rotatecam();
@@ -90,7 +107,7 @@ int AppPaint(HWND hwnd) {
 
     force_redraw = 1;
     if (file_no_obj > 0 && image_bits) {
-        const unsigned now = s->mm_time();
+        const unsigned now = sys()->mm_time();
         if (prevtime != 0) {
             frametime = float(now - prevtime);
             // Two frames in the same millisecond have no measurable rate.
@@ -105,8 +122,8 @@ int AppPaint(HWND hwnd) {
     if (force_blit == 1) {
         force_blit = 0;
         if (amode == 1 || amode == 2)
-            s->fill_black(hwnd, playmon.x + prevpx, playmon.y + prevpy, pixk * picw, pixk * pich);
-        s->blit_picture(hwnd, playmon.x + currpx, playmon.y + currpy, pixk);
+            screen.fill_black(playmon.x + prevpx, playmon.y + prevpy, pixk * picw, pixk * pich);
+        screen.copy_picture(playmon.x + currpx, playmon.y + currpy, pixk);
     }
 
     if (amode == 1 || amode == 2) move_picture();

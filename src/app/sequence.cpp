@@ -79,19 +79,48 @@ void on_size() {
     else
         show_cursor();
 
-    playmon = play_area(s);
-    const int mw = playmon.w, mh = playmon.h;
     int dw = 0, dh = 0;
     s->display_size(dw, dh);
+    // Every size message builds the picture from the entry's own size, so a
+    // screen that changes size (a window) gets it scaled afresh each time.
+    lay_out_picture(play_area(s), dw, dh, ftan == 0);
+
+    if (!image_w) {
+        const int o = s->recommended_orientation();
+        Orientation = o < 0 ? -1 : 1;
+    }
+    uint8_t *bits = s->create_picture(picw, pich);
+    if (!bits) {
+        // The previous picture stays, and with it its size.
+        if (image_w) {
+            picround(image_w, image_h);
+            set_picture_sizes();
+        }
+    } else {
+        image_w = picw;
+        image_h = pich;
+        // The previous pixels are gone; without marks and row table the new
+        // ones cannot be drawn into.
+        image_bits = picbuild(bits) ? bits : nullptr;
+        // Entry 0 of the halftone palette is black.
+        std::memset(bits, 0, size_t(picw) * size_t(pich));
+    }
+    ftsw = 1;
+    bypassd = 0;
+}
+
+}  // namespace
+
+void lay_out_picture(const screen_rect &monitor, int dw, int dh, bool sized) {
+    playmon = monitor;
+    const int mw = playmon.w, mh = playmon.h;
     // A monitor smaller than its display is a window, such as a preview:
     // the picture shrinks with it (scale_to_screen) and keeps its pixels
     // one to one. On a whole monitor the pixels are scaled as set, Auto by
     // the display's rows.
     const bool window = dw > 0 && dh > 0 && (mw < dw || mh < dh);
     pixk = window ? 1 : pixscale > 0 ? pixscale : auto_pixel_scale(dh > 0 ? dh : mh);
-    // Every size message builds the picture from the entry's own size, so a
-    // screen that changes size (a window) gets it scaled afresh each time.
-    if (ftan == 0) {
+    if (sized) {
         picw = dsizex;
         pich = dsizey;
         scale_to_screen(picw, pich, mw, mh, dw, dh);
@@ -128,32 +157,15 @@ void on_size() {
     // A scene with a bitmap background needs the panorama bitmap before
     // the tile is cut for this size; without it the plain colour is shown.
     if (sbackground == 2 && !bgmapraw) bgmapraw = DibOpenFile(sbackgroundbmp.c_str());
-
-    if (!image_w) {
-        const int o = s->recommended_orientation();
-        Orientation = o < 0 ? -1 : 1;
-    }
-    uint8_t *bits = s->create_picture(picw, pich);
-    if (!bits) {
-        // The previous picture stays, and with it its size.
-        if (image_w) {
-            picround(image_w, image_h);
-            set_picture_sizes();
-        }
-    } else {
-        image_w = picw;
-        image_h = pich;
-        // The previous pixels are gone; without marks and row table the new
-        // ones cannot be drawn into.
-        image_bits = picbuild(bits) ? bits : nullptr;
-        // Entry 0 of the halftone palette is black.
-        std::memset(bits, 0, size_t(picw) * size_t(pich));
-    }
-    ftsw = 1;
-    bypassd = 0;
 }
 
-}  // namespace
+load_result load_scene(const std::string &file) {
+    current_file = file;
+    const size_t cut = current_file.rfind(pathsep);
+    openpath = cut == std::string::npos ? std::string() : current_file.substr(0, cut + 1);
+    openfn = cut == std::string::npos ? current_file : current_file.substr(cut + 1);
+    return readfile(current_file.c_str(), scene_paths{openpath, mapsdir, sbackgroundbmp});
+}
 
 void apply_entry_motion() {
     camzrate = zoomf == 1 ? 7.0f : 2.0f;
@@ -204,17 +216,12 @@ LRESULT switch_entry(HWND hwnd) {
     deletefilestruct();
     deleterenlstruct();
 
-    current_file = fna[curent];
-    const size_t cut = current_file.rfind(pathsep);
-    openpath = cut == std::string::npos ? std::string() : current_file.substr(0, cut + 1);
-    openfn = cut == std::string::npos ? current_file : current_file.substr(cut + 1);
-
     // A scene that cannot be opened or is malformed leaves the store empty:
     // the entry shows nothing until the next switch. A missing texture map
     // ends the saver. Where the end of the process unwinds back to here
     // (tests, recordings) the window is destroyed as at any other end, which
     // brings the cursor back and releases everything.
-    const load_result r = readfile(current_file.c_str(), scene_paths{openpath, mapsdir, sbackgroundbmp});
+    const load_result r = load_scene(fna[curent]);
     if (r.code == load_missing_map) {
         s->message_box(r.message.c_str(), "Map Not Found(2)", MB_OK);
         try {

@@ -44,6 +44,16 @@ void reset_app() {
     nentn.clear();
     nSelection = canall = 0;
     cSelection.clear();
+    pvdlg = 0;
+    pvpane = 0;
+    pvfile.clear();
+    pvparams = {};
+    pvrestart = 0;
+    pvw = pvh = 0;
+    pvmon = {0, 0, 0, 0};
+    pvscreen.clear();
+    pvpicture.clear();
+    pvmessage.clear();
 }
 
 int WinMain(const char *cmdline, int show) {

@@ -1,10 +1,12 @@
-// Dialog services: modal dialogs built from templates, their controls, the
-// file-open dialog and the help viewer. Backends with a user interface of
+// Dialog services: modal dialogs built from templates, their controls and
+// timers, pictures shown in a dialog, the file-open dialog and the help
+// viewer. Backends with a user interface of
 // their own (desktop, Win32, and the headless one for tests) implement them
 // beside the platform services; services::dialogs() hands them out.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,7 @@ enum class control_kind {
     check,      // check box (the procedure sets the mark)
     radio,      // radio button (the procedure sets the mark)
     list,       // list box, one selection, notifies on selection change
+    pane,       // picture pane: shows an 8-bit picture, or a text in its place
 };
 
 // One item of a dialog; position and size in dialog units.
@@ -85,6 +88,22 @@ struct dialog_services {
                                   size_t size, std::string &file) = 0;
     // Opens a help file at its index.
     virtual void help_index(HWND owner, const char *helpfile) = 0;
+
+    // An item's size in pixels (the dialog units it was given, as this
+    // backend turns them into pixels); 0 x 0 for no such item.
+    virtual void item_size(HWND dlg, int id, int &w, int &h) = 0;
+    // Shows a picture in a picture pane in place of what it showed: w x h
+    // palette indices of the halftone palette (peEntry), rows w bytes apart,
+    // the top row first, drawn from the pane's top-left corner pixel for
+    // pixel. set_item_text on a pane shows its text instead of a picture.
+    virtual void show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) = 0;
+    // Dialog timers: the procedure receives WM_TIMER with wParam `id`
+    // roughly every `period` ms while the dialog is shown, none while it is
+    // hidden or minimised; ticks never pile up or overlap other messages.
+    // Setting an existing id restarts it; every timer of a dialog ends with
+    // the dialog (no tick reaches its procedure after WM_DESTROY).
+    virtual bool set_dialog_timer(HWND dlg, unsigned id, unsigned period) = 0;
+    virtual void kill_dialog_timer(HWND dlg, unsigned id) = 0;
 };
 
 // A dialog item's text read as a signed decimal number, as every backend

@@ -137,6 +137,10 @@ struct services {
     // Starts a program with a command line (program path first); it runs
     // independently. False when it could not be started.
     virtual bool start_program(const char *cmdline) = 0;
+    // A file the program carries inside its executable, by name: its bytes
+    // in `data`, or false when it carries none of that name (only the Win32
+    // program carries any, as resources).
+    virtual bool builtin_file(const char *name, std::string &data) { return false; }
 
     // --- Private-profile INI files -------------------------------------
     // A bare file name is resolved by profile_path. Sections and keys match
@@ -155,6 +159,10 @@ struct services {
                                       const char *file);
     // Whether the file exists.
     virtual bool profile_exists(const char *file);
+    // The full name of a file kept beside the settings file `ini` (a name
+    // resolved as above), such as the help page a program writes out of
+    // itself; the folder is made when missing.
+    virtual std::string beside_profile(const char *ini, const char *name);
 
     // --- Screen, cursor and display --------------------------------------
 

@@ -203,4 +203,11 @@ bool services::profile_exists(const char *file) {
     return std::filesystem::exists(profile_path(file), ec);
 }
 
+std::string services::beside_profile(const char *ini, const char *name) {
+    const std::filesystem::path folder = std::filesystem::path(profile_path(ini)).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    return (folder / (name ? name : "")).string();
+}
+
 }  // namespace vortella

@@ -170,20 +170,33 @@ TEST_F(dialogs, BrowseTakesTheChosenFile) {
     EXPECT_EQ(ini("Entries", "EntryFN001"), "/scenes/X.VTL");
 }
 
-TEST_F(dialogs, SetupEditsTheFoldersAndHelpOpensTheIndex) {
+TEST_F(dialogs, SetupEditsTheFoldersOnlyWithOk) {
     svc.do_click(P::setup);
     svc.do_type(diaset_id::maps_dir, "/m");
-    svc.do_click(diaset_id::help);
     svc.do_click(diaset_id::ok);
     svc.do_click(P::setup);
     svc.do_type(diaset_id::install_dir, "/ignored");
     svc.do_click(diaset_id::cancel);
-    svc.do_click(P::help);
     ok();
     EXPECT_EQ(mapsdir, "/m");
     EXPECT_EQ(instdir, "/opt/vortella");
     EXPECT_EQ(ini("Misc", "MapsDirectory"), "/m");
-    EXPECT_EQ(svc.help, strings(2, "/opt/vortella/VORTELLA.HLP"));
+}
+
+// The list shows a scene's name first and its folder after it; what is
+// stored is the full name.
+TEST_F(dialogs, TheListShowsNamesBeforeTheirFolders) {
+    write_ini("[Global]\nNoOfEntries=3\n[Entries]\nEntryFN000=/home/me/scenes/ORBIT.VTL\n"
+              "EntryFN001=LOOSE.VTL\nEntryFN002=/TOP.VTL\n");
+    svc.open_files = {"/other/place/NEW.VTL"};
+    svc.do_select(P::list, 1);
+    svc.do_click(P::edit);
+    svc.do_click(C::browse);
+    svc.do_click(C::ok);
+    ok();
+    EXPECT_EQ(list_of(svc), (strings{"ORBIT.VTL  (/home/me/scenes)", "NEW.VTL  (/other/place)", "TOP.VTL  (/)"}));
+    EXPECT_EQ(keys("Entries", {"EntryFN000", "EntryFN001", "EntryFN002"}),
+              strings({"/home/me/scenes/ORBIT.VTL", "/other/place/NEW.VTL", "/TOP.VTL"}));
 }
 
 // The pixel scale: Auto for a file without the key; a choice counts only

@@ -3,6 +3,7 @@
 // video driver (a real SDL video system that draws nowhere).
 #include <gtest/gtest.h>
 
+#include <FL/Fl.H>
 #include <FL/Fl_Button.H>
 
 #include <cstdlib>
@@ -192,6 +193,77 @@ TEST(DesktopDialog, ListKeepsNamesAsGivenAndForgetsADeletedSelection) {
     EXPECT_EQ(d.list_selection(50), -1);
     d.list_reset(50);
     EXPECT_EQ(d.list_count(50), 0);
+}
+
+namespace {
+
+// A pane of 20 x 10 dialog units (35 x 20 pixels).
+const dialog_template pane_template = {
+    "Pane", "Pane", 60, 30,
+    {
+        {60, control_kind::pane, "", 4, 4, 20, 10},
+    },
+};
+
+dialog_window *ticking = nullptr;
+int ticks = 0;
+
+// Counts timer ticks; ends the dialog at the third.
+int ticking_proc(HWND, unsigned msg, WPARAM wp, LPARAM) {
+    if (msg == WM_TIMER && wp == 5 && ++ticks == 3) ticking->end(IDOK);
+    return 1;
+}
+
+}  // namespace
+
+// A pane shows a picture in its palette colours from its corner, or a text
+// in the picture's place; its size is its dialog units in pixels.
+TEST(DesktopDialog, APaneShowsItsPictureInPaletteColoursOrItsText) {
+    create_halftone_palette();
+    dialog_window d(7, pane_template, recording_proc);
+    int w = 0, h = 0;
+    d.item_size(60, w, h);
+    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({35, 20}));
+    std::vector<uint8_t> px(size_t(w) * size_t(h));
+    for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t(i * 7);
+    d.show_picture(60, px.data(), w, h);
+    EXPECT_EQ(d.pane_rgb(60, 0, 0), colour(0));
+    EXPECT_EQ(d.pane_rgb(60, 3, 2), colour(uint8_t((2 * 35 + 3) * 7)));
+    EXPECT_EQ(d.pane_rgb(60, 34, 19), colour(uint8_t((19 * 35 + 34) * 7)));
+    // The same picture again draws nothing; a changed pixel is drawn anew.
+    Fl_Widget *pane = d.widget(60);
+    pane->clear_damage();
+    d.show_picture(60, px.data(), w, h);
+    EXPECT_EQ(pane->damage(), 0);
+    px[5 * 35 + 9] = 200;
+    d.show_picture(60, px.data(), w, h);
+    EXPECT_NE(pane->damage(), 0);
+    EXPECT_EQ(d.pane_rgb(60, 9, 5), colour(200));
+    EXPECT_EQ(d.pane_rgb(60, 3, 2), colour(uint8_t((2 * 35 + 3) * 7)));
+    d.set_text(60, "Cannot open the scene file");
+    EXPECT_EQ(d.text(60), "Cannot open the scene file");
+    EXPECT_EQ(d.pane_rgb(60, 3, 2), 0u);
+    d.show_picture(60, px.data(), w, h);
+    EXPECT_EQ(d.text(60), "");
+}
+
+// A dialog timer ticks only while its dialog is shown, and never after the
+// dialog is done.
+TEST(DesktopDialog, TimersTickWhileTheDialogIsShownAndEndWithIt) {
+    if (!x_display()) GTEST_SKIP() << "needs an X display";
+    ticks = 0;
+    dialog_window d(7, pane_template, ticking_proc);
+    ticking = &d;
+    ASSERT_TRUE(d.set_timer(5, 20));
+    for (int i = 0; i < 10; ++i) Fl::wait(0.02);   // not shown yet
+    EXPECT_EQ(ticks, 0);
+    d.run(nullptr);   // until the third tick ends it
+    d.finish();
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(d.timer_count(), 0);
+    for (int i = 0; i < 10; ++i) Fl::wait(0.02);
+    EXPECT_EQ(ticks, 3);
+    ticking = nullptr;
 }
 
 // --- The services ----------------------------------------------------------------------------

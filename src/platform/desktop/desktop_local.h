@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <map>
 #include <memory>
 #include <string>
@@ -208,6 +209,19 @@ public:
     int list_count(int id) const;
     int list_selection(int id) const;
     std::string list_text(int id, int index) const;
+    // An item's size in pixels; 0 x 0 for none.
+    void item_size(int id, int &w, int &h) const;
+    // Shows an 8-bit picture on the halftone palette in a picture pane.
+    void show_picture(int id, const uint8_t *pixels, int w, int h);
+    // The picture a pane shows, as 0xRRGGBB at a pixel of it; 0 where it
+    // shows none (tests read it back).
+    uint32_t pane_rgb(int id, int x, int y) const;
+    // Dialog timers, run by the toolkit's own timeouts (its loop is the
+    // one that runs while a dialog is open); a tick reaches the procedure
+    // only while the window is shown and not minimised.
+    bool set_timer(unsigned id, unsigned period);
+    void kill_timer(unsigned id);
+    int timer_count() const { return int(timers_.size()); }
 
 private:
     struct control {
@@ -216,17 +230,25 @@ private:
         control_kind kind;
         Fl_Widget *widget;
     };
+    struct timer {
+        dialog_window *owner;
+        unsigned id;
+        double period;   // seconds
+    };
     control *find(int id);
     const control *find(int id) const;
     void command(int id, unsigned code);
+    void kill_timers();
     static void on_widget(Fl_Widget *w, void *data);
     static void on_close(Fl_Widget *w, void *data);
+    static void on_timer(void *data);
 
     HWND handle_;
     dlgproc proc_;
     std::string title_;
     Fl_Double_Window *window_ = nullptr;
     std::deque<control> controls_;   // stable addresses for the callbacks
+    std::list<timer> timers_;        // the same
     bool ended_ = false;
     int result_ = 0;
 };
@@ -304,6 +326,10 @@ public:
     bool open_file_dialog(HWND owner, const char *filter_name, const char *pattern, size_t size,
                           std::string &file) override;
     void help_index(HWND owner, const char *helpfile) override;
+    void item_size(HWND dlg, int id, int &w, int &h) override;
+    void show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) override;
+    bool set_dialog_timer(HWND dlg, unsigned id, unsigned period) override;
+    void kill_dialog_timer(HWND dlg, unsigned id) override;
 
     // The monitors to cover, in system coordinates, and the one the
     // picture plays on (open() takes them from the display; tests set

@@ -16,6 +16,7 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -52,6 +53,84 @@ public:
         fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
         fl_draw(l, x() + 9, y() + fl_height() - fl_descent());
     }
+};
+
+// A picture pane: the last picture shown, turned into true colours through
+// the halftone palette and drawn from the top-left corner, black where it
+// reaches not; or a text, white on black, in its place. Of a picture of the
+// same size only what changed is turned into colours and drawn again, as
+// a screen sends only the rectangles that changed.
+class picture_pane : public Fl_Widget {
+public:
+    picture_pane(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {}
+
+    void show_picture(const uint8_t *pixels, int w, int h) {
+        const size_t n = size_t(w) * size_t(h);
+        int left = 0, top = 0, right = w - 1, bottom = h - 1;
+        const bool again = w == pic_w_ && h == pic_h_ && text_.empty();
+        if (again) {
+            // The changed rows, and the changed columns within them.
+            left = w, top = h, right = bottom = -1;
+            for (int y = 0; y < h; ++y) {
+                const uint8_t *a = &index_[size_t(y) * size_t(w)], *b = pixels + size_t(y) * size_t(w);
+                if (std::memcmp(a, b, size_t(w)) == 0) continue;
+                int l = 0, r = w - 1;
+                while (a[l] == b[l]) ++l;
+                while (a[r] == b[r]) --r;
+                left = std::min(left, l), right = std::max(right, r);
+                top = std::min(top, y), bottom = y;
+            }
+            if (bottom < 0) return;
+        } else {
+            index_.resize(n);
+            rgb_.resize(n * 3);
+        }
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) {
+                const size_t i = size_t(y) * size_t(w) + size_t(x);
+                const PALETTEENTRY &e = peEntry[pixels[i]];
+                index_[i] = pixels[i];
+                rgb_[3 * i] = e.peRed;
+                rgb_[3 * i + 1] = e.peGreen;
+                rgb_[3 * i + 2] = e.peBlue;
+            }
+        pic_w_ = w;
+        pic_h_ = h;
+        text_.clear();
+        if (again) damage(FL_DAMAGE_ALL, x() + left, y() + top, right - left + 1, bottom - top + 1);
+        else redraw();
+    }
+    void set_text(const char *t) {
+        text_ = t ? t : "";
+        rgb_.clear();
+        index_.clear();
+        pic_w_ = pic_h_ = 0;
+        redraw();
+    }
+    const std::string &text() const { return text_; }
+    uint32_t rgb(int px, int py) const {
+        if (px < 0 || py < 0 || px >= pic_w_ || py >= pic_h_) return 0;
+        const uint8_t *p = &rgb_[(size_t(py) * size_t(pic_w_) + size_t(px)) * 3];
+        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    }
+
+    void draw() override {
+        fl_push_clip(x(), y(), w(), h());
+        fl_rectf(x(), y(), w(), h(), FL_BLACK);
+        if (pic_w_ > 0) fl_draw_image(rgb_.data(), x(), y(), pic_w_, pic_h_, 3, 0);
+        if (!text_.empty()) {
+            fl_color(FL_WHITE);
+            fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+            fl_draw(text_.c_str(), x() + 8, y() + 8, w() - 16, h() - 16, FL_ALIGN_CENTER | FL_ALIGN_WRAP);
+        }
+        fl_pop_clip();
+    }
+
+private:
+    std::vector<uint8_t> index_;   // the picture as given
+    std::vector<uint8_t> rgb_;     // the same in true colour
+    int pic_w_ = 0, pic_h_ = 0;
+    std::string text_;
 };
 
 bool is_input(control_kind k) { return k == control_kind::edit || k == control_kind::number; }
@@ -135,6 +214,9 @@ dialog_window::dialog_window(HWND handle, const dialog_template &t, dlgproc proc
             wd = br;
             break;
         }
+        case control_kind::pane:
+            wd = new picture_pane(x, y, w, h);
+            break;
         }
         if (i.disabled) wd->deactivate();
         if (i.id < 0) continue;
@@ -145,6 +227,7 @@ dialog_window::dialog_window(HWND handle, const dialog_template &t, dlgproc proc
 }
 
 dialog_window::~dialog_window() {
+    kill_timers();
     if (window_) {
         window_->hide();
         delete window_;   // deletes its children
@@ -196,11 +279,14 @@ void dialog_window::run(const dialog_window *over) {
 }
 
 void dialog_window::finish() {
+    // Its timers end with it: no tick after the dialog is done.
+    kill_timers();
     if (window_->shown()) {
         window_->hide();
         Fl::flush();
     }
     proc_(handle_, WM_DESTROY, 0, 0);
+    kill_timers();
 }
 
 void dialog_window::end(int result) {
@@ -236,6 +322,47 @@ void dialog_window::on_widget(Fl_Widget *w, void *data) {
         c->owner->command(c->id, BN_CLICKED);
         break;
     }
+}
+
+bool dialog_window::set_timer(unsigned id, unsigned period) {
+    const double seconds = (period ? period : 1) / 1000.0;
+    for (timer &t : timers_)
+        if (t.id == id) {
+            Fl::remove_timeout(on_timer, &t);
+            t.period = seconds;
+            Fl::add_timeout(seconds, on_timer, &t);
+            return true;
+        }
+    timers_.push_back({this, id, seconds});
+    Fl::add_timeout(seconds, on_timer, &timers_.back());
+    return true;
+}
+
+void dialog_window::kill_timer(unsigned id) {
+    for (auto t = timers_.begin(); t != timers_.end(); ++t)
+        if (t->id == id) {
+            Fl::remove_timeout(on_timer, &*t);
+            timers_.erase(t);
+            return;
+        }
+}
+
+void dialog_window::kill_timers() {
+    for (timer &t : timers_) Fl::remove_timeout(on_timer, &t);
+    timers_.clear();
+}
+
+void dialog_window::on_timer(void *data) {
+    auto *t = static_cast<timer *>(data);
+    dialog_window *d = t->owner;
+    const unsigned id = t->id;
+    // Rescheduled from when it was due, so the rate holds; a tick that
+    // comes late is not made up for. The procedure may kill the timer.
+    Fl::repeat_timeout(t->period, on_timer, t);
+    // A hidden or minimised dialog (the toolkit clears a window's visible
+    // mark when it is unmapped) hears nothing.
+    if (d->ended_ || !d->window_->shown() || !d->window_->visible()) return;
+    d->proc_(d->handle_, WM_TIMER, id, 0);
 }
 
 // The window's close box and the Escape key are the Cancel button.
@@ -275,6 +402,10 @@ void dialog_window::set_text(int id, const char *text) {
     control *c = find(id);
     if (!c) return;
     text = text ? text : "";
+    if (c->kind == control_kind::pane) {
+        static_cast<picture_pane *>(c->widget)->set_text(text);
+        return;
+    }
     // Setting a value in code runs no callback, so no notification.
     if (is_input(c->kind)) static_cast<Fl_Input *>(c->widget)->value(text);
     else if (c->kind != control_kind::list) c->widget->copy_label(text);
@@ -288,7 +419,26 @@ std::string dialog_window::text(int id) const {
         return v ? v : "";
     }
     if (c->kind == control_kind::list) return {};
+    if (c->kind == control_kind::pane) return static_cast<const picture_pane *>(c->widget)->text();
     return c->widget->label() ? c->widget->label() : "";
+}
+
+void dialog_window::item_size(int id, int &w, int &h) const {
+    const control *c = find(id);
+    w = c ? c->widget->w() : 0;
+    h = c ? c->widget->h() : 0;
+}
+
+void dialog_window::show_picture(int id, const uint8_t *pixels, int w, int h) {
+    const control *c = find(id);
+    if (!c || c->kind != control_kind::pane || !pixels || w <= 0 || h <= 0) return;
+    static_cast<picture_pane *>(c->widget)->show_picture(pixels, w, h);
+}
+
+uint32_t dialog_window::pane_rgb(int id, int x, int y) const {
+    const control *c = find(id);
+    if (!c || c->kind != control_kind::pane) return 0;
+    return static_cast<const picture_pane *>(c->widget)->rgb(x, y);
 }
 
 void dialog_window::set_check(int id, int state) {
@@ -476,6 +626,24 @@ int sdl_services::list_selection(HWND dlg, int id) {
 std::string sdl_services::list_text(HWND dlg, int id, int index) {
     dialog_window *d = dialog(dlg);
     return d ? d->list_text(id, index) : std::string();
+}
+
+void sdl_services::item_size(HWND dlg, int id, int &w, int &h) {
+    w = h = 0;
+    if (dialog_window *d = dialog(dlg)) d->item_size(id, w, h);
+}
+
+void sdl_services::show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) {
+    if (dialog_window *d = dialog(dlg)) d->show_picture(id, pixels, w, h);
+}
+
+bool sdl_services::set_dialog_timer(HWND dlg, unsigned id, unsigned period) {
+    dialog_window *d = dialog(dlg);
+    return d && d->set_timer(id, period);
+}
+
+void sdl_services::kill_dialog_timer(HWND dlg, unsigned id) {
+    if (dialog_window *d = dialog(dlg)) d->kill_timer(id);
 }
 
 bool sdl_services::open_file_dialog(HWND, const char *filter_name, const char *pattern, size_t size,

@@ -26,6 +26,13 @@ bool headless_services::start_program(const char *cmdline) {
     return true;
 }
 
+bool headless_services::builtin_file(const char *name, std::string &data) {
+    auto f = builtin_files.find(name ? name : "");
+    if (f == builtin_files.end()) return false;
+    data = f->second;
+    return true;
+}
+
 // --- Screen and clocks ---------------------------------------------------------
 
 void headless_services::set_monitors(const std::vector<screen_rect> &system, int play) {
@@ -283,6 +290,10 @@ void headless_services::deliver_script(HWND dlg) {
         }
         action a = script.front();
         script.pop_front();
+        if (a.kind == action::wait) {
+            pass_dialog_time(unsigned(a.index));
+            continue;
+        }
         control *c = item(dlg, a.id);
         // A user can only reach controls the dialog has and that are enabled;
         // Escape reaches Cancel always.
@@ -299,8 +310,33 @@ void headless_services::deliver_script(HWND dlg) {
             c->sel = (a.index >= 0 && a.index < int(c->lines.size())) ? a.index : -1;
             d.proc(dlg, WM_COMMAND, MAKEWPARAM(unsigned(a.id), LBN_SELCHANGE), 0);
             break;
+        case action::notify:
+            d.proc(dlg, WM_COMMAND, MAKEWPARAM(unsigned(a.id), unsigned(a.index)), 0);
+            break;
+        case action::wait:
+            break;
         }
     }
+}
+
+void headless_services::pass_dialog_time(unsigned ms) {
+    const unsigned end = now + ms;
+    for (;;) {
+        // The timer due first, of any open dialog (an outer one's timers
+        // tick under a modal one's, as on the real systems).
+        dialog_timer *next = nullptr;
+        for (dialog_timer &t : dialog_timers)
+            if (!next || t.due < next->due) next = &t;
+        if (!next || next->due > end) break;
+        now = next->due;
+        const HWND dlg = next->dlg;
+        const unsigned id = next->id;
+        next->due += next->period;
+        if (next->due <= now) next->due = now + next->period;
+        auto d = open_dialogs.find(dlg);
+        if (d != open_dialogs.end() && !d->second.ended) d->second.proc(dlg, WM_TIMER, id, 0);
+    }
+    now = end;
 }
 
 int headless_services::dialog_box(const dialog_template &t, HWND, dlgproc proc) {
@@ -317,12 +353,18 @@ int headless_services::dialog_box(const dialog_template &t, HWND, dlgproc proc) 
             i.kind != control_kind::list)
             c.text = i.label ? i.label : "";
         c.enabled = !i.disabled;
+        c.w = i.w * du_x_num / du_x_den;
+        c.h = i.h * du_y_num / du_y_den;
         d.items[i.id] = c;
     }
     dialogs_run.push_back(t.name ? t.name : "");
     proc(h, WM_INITDIALOG, 0, 0);
     deliver_script(h);
     proc(h, WM_DESTROY, 0, 0);
+    // Its timers end with it.
+    dialog_timers.erase(std::remove_if(dialog_timers.begin(), dialog_timers.end(),
+                                       [&](const dialog_timer &dt) { return dt.dlg == h; }),
+                        dialog_timers.end());
     int result = d.result;
     closed_dialogs[t.name ? t.name : ""] = d;
     open_dialogs.erase(h);
@@ -342,7 +384,10 @@ void headless_services::set_window_text(HWND w, const char *text) {
 }
 
 void headless_services::set_item_text(HWND dlg, int id, const char *text) {
-    if (control *c = item(dlg, id)) c->text = text ? text : "";
+    control *c = item(dlg, id);
+    if (!c) return;
+    c->text = text ? text : "";
+    if (c->kind == control_kind::pane) c->shows.push_back({now, 0, 0, {}, c->text});
 }
 
 std::string headless_services::get_item_text(HWND dlg, int id, size_t size) {
@@ -454,6 +499,38 @@ bool headless_services::open_file_dialog(HWND, const char *, const char *, size_
 }
 
 void headless_services::help_index(HWND, const char *helpfile) { help.push_back(helpfile ? helpfile : ""); }
+
+void headless_services::item_size(HWND dlg, int id, int &w, int &h) {
+    control *c = item(dlg, id);
+    w = c ? c->w : 0;
+    h = c ? c->h : 0;
+}
+
+void headless_services::show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) {
+    control *c = item(dlg, id);
+    if (!c || c->kind != control_kind::pane || !pixels || w <= 0 || h <= 0) return;
+    c->text.clear();
+    c->shows.push_back({now, w, h, std::vector<uint8_t>(pixels, pixels + size_t(w) * size_t(h)), {}});
+}
+
+bool headless_services::set_dialog_timer(HWND dlg, unsigned id, unsigned period) {
+    if (!open_dialogs.count(dlg)) return false;
+    if (period == 0) period = 1;
+    for (dialog_timer &t : dialog_timers)
+        if (t.dlg == dlg && t.id == id) {
+            t.period = period;
+            t.due = now + period;
+            return true;
+        }
+    dialog_timers.push_back({dlg, id, period, now + period});
+    return true;
+}
+
+void headless_services::kill_dialog_timer(HWND dlg, unsigned id) {
+    dialog_timers.erase(std::remove_if(dialog_timers.begin(), dialog_timers.end(),
+                                       [&](const dialog_timer &t) { return t.dlg == dlg && t.id == id; }),
+                        dialog_timers.end());
+}
 
 // --- The backend in use ---------------------------------------------------------------
 

@@ -50,6 +50,8 @@ struct headless_services : services, dialog_services {
     unsigned mm_min = 1, mm_max = 1000000;
     int orientation = 0;            // recommended_orientation answers: no preference
     bool picture_fails = false;     // create_picture answers null
+    // Files the program carries inside it (builtin_file), by name.
+    std::map<std::string, std::string> builtin_files;
 
     // --- State ---------------------------------------------------------------
     int cursor_count = 0;
@@ -93,21 +95,34 @@ struct headless_services : services, dialog_services {
 
     // --- Scripted dialogs ------------------------------------------------------
     // Actions are taken in order, each by the dialog on top when it comes
-    // up; a dialog still open when the script runs out gets Cancel.
+    // up; a dialog still open when the script runs out gets Cancel. Dialog
+    // time passes only in waits: the virtual clock moves on, and the timers
+    // of the open dialogs tick as they fall due.
     struct action {
-        enum kind_t { click, type, select } kind;
+        enum kind_t { click, type, select, wait, notify } kind;
         int id;
         std::string text;   // type: the new text
-        int index = 0;      // select: the line, -1 none
+        int index = 0;      // select: the line, -1 none; wait: the ms; notify: the code
     };
     std::deque<action> script;
     void do_click(int id) { script.push_back({action::click, id, {}, 0}); }
     void do_type(int id, const std::string &text) { script.push_back({action::type, id, text, 0}); }
     void do_select(int id, int index) { script.push_back({action::select, id, {}, index}); }
+    void do_wait(unsigned ms) { script.push_back({action::wait, 0, {}, int(ms)}); }
+    // A notification a control sends of itself (focus taken or lost, say),
+    // with the system's code, that changes nothing in it.
+    void do_notify(int id, unsigned code) { script.push_back({action::notify, id, {}, int(code)}); }
     // Answers of the file-open dialog, in order; an empty name or none left
     // is a cancel.
     std::deque<std::string> open_files;
 
+    // What a picture pane showed: a picture, or a text in its place.
+    struct pane_show {
+        unsigned at;                  // the virtual clock
+        int w = 0, h = 0;
+        std::vector<uint8_t> pixels;  // top row first; none for a text
+        std::string text;
+    };
     struct control {
         control_kind kind;
         std::string text;
@@ -116,6 +131,8 @@ struct headless_services : services, dialog_services {
         bool redraw = true;
         std::vector<std::string> lines;
         int sel = -1;
+        int w = 0, h = 0;             // pixels
+        std::vector<pane_show> shows; // a pane's pictures and texts, in order
     };
     struct dialog {
         const dialog_template *t;
@@ -128,6 +145,14 @@ struct headless_services : services, dialog_services {
     std::map<HWND, dialog> open_dialogs;
     // Dialog a test can look at after it closed: the last one of each name.
     std::map<std::string, dialog> closed_dialogs;
+    struct dialog_timer {
+        HWND dlg;
+        unsigned id, period, due;
+    };
+    std::vector<dialog_timer> dialog_timers;
+    // Pixels per dialog unit across and down, as fractions: the system font
+    // of a common desktop (6 x 13 pixel base units).
+    static constexpr int du_x_num = 3, du_x_den = 2, du_y_num = 13, du_y_den = 8;
 
     // Several monitors, given in system coordinates (any sign): the screen
     // becomes their bounding box and the picture plays on monitor `play`.
@@ -142,6 +167,7 @@ struct headless_services : services, dialog_services {
     [[noreturn]] void exit_process(int code) override;
     std::string module_file_name() override { return module_path; }
     bool start_program(const char *cmdline) override;
+    bool builtin_file(const char *name, std::string &data) override;
 
     int screen_width() override { return screen_w; }
     int screen_height() override { return screen_h; }
@@ -201,11 +227,17 @@ struct headless_services : services, dialog_services {
     bool open_file_dialog(HWND owner, const char *filter_name, const char *pattern, size_t size,
                           std::string &file) override;
     void help_index(HWND owner, const char *helpfile) override;
+    void item_size(HWND dlg, int id, int &w, int &h) override;
+    void show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) override;
+    bool set_dialog_timer(HWND dlg, unsigned id, unsigned period) override;
+    void kill_dialog_timer(HWND dlg, unsigned id) override;
 
 private:
     control *item(HWND dlg, int id);
     void ensure_screen();
     void deliver_script(HWND dlg);
+    // Moves the clock on by `ms`, ticking the dialog timers that fall due.
+    void pass_dialog_time(unsigned ms);
     bool realized = false;
 };
 

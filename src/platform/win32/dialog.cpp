@@ -1,11 +1,14 @@
 // Dialogs from the program's dialog descriptions, run modally by the system.
 // Control notifications reach the dialog procedure as WM_COMMAND with the
 // item's id and notification code, as the system sends them; changes the
-// program makes itself send none. A dialog script, when one is set, stands
-// in for the user: it acts on the real controls with real messages.
+// program makes itself send none. Picture panes are child windows of a
+// class of their own that paint the last picture given them. A dialog
+// script, when one is set, stands in for the user: it acts on the real
+// controls with real messages.
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/palette.h"
 #include "platform/win32/win32.h"
 
 #include <commdlg.h>
@@ -54,10 +57,12 @@ public:
 
 // The system class and the styles of a dialog item; the dialog procedures
 // set check marks themselves, so no button is automatic, and lists notify
-// their selection and keep the order they are given.
+// their selection and keep the order they are given. Class 0: a picture
+// pane, of pane_class.
 void item_class(const dialog_item &it, unsigned &cls, unsigned long &style) {
     style = WS_CHILD | WS_VISIBLE | (it.disabled ? WS_DISABLED : 0);
     switch (it.kind) {
+    case control_kind::pane: cls = 0; break;
     case control_kind::text: cls = 0x0082; style |= SS_LEFT; break;
     case control_kind::group: cls = 0x0080; style |= BS_GROUPBOX; break;
     case control_kind::edit:
@@ -100,15 +105,19 @@ std::vector<::WORD> dialog_memory(const dialog_template &t) {
         unsigned long style = 0;
         item_class(it, cls, style);
         b.dword(0);   // help id
-        b.dword(0);   // extended style
+        b.dword(it.kind == control_kind::pane ? WS_EX_CLIENTEDGE : 0);
         b.dword(style);
         b.word(unsigned(it.x));
         b.word(unsigned(it.y));
         b.word(unsigned(it.w));
         b.word(unsigned(it.h));
         b.dword(static_cast<unsigned long>(it.id));
-        b.word(0xFFFF);
-        b.word(cls);
+        if (cls) {
+            b.word(0xFFFF);
+            b.word(cls);
+        } else {
+            b.text(pane_class);
+        }
         b.text(it.label);
         b.word(0);   // no creation data
     }
@@ -132,12 +141,13 @@ bool parse_dialog_script(const std::string &s, std::vector<script_action> &out, 
         if (word == "click") act.kind = script_action::click;
         else if (word == "type") act.kind = script_action::type;
         else if (word == "select") act.kind = script_action::select;
+        else if (word == "wait") act.kind = script_action::wait;
         else {
             if (err) *err = "unknown action '" + word + "'";
             return false;
         }
-        if (!read_int(a, pos, act.id)) {
-            if (err) *err = "'" + a + "' names no control";
+        if (!read_int(a, pos, act.id) || (act.kind == script_action::wait && act.id < 0)) {
+            if (err) *err = "'" + a + (act.kind == script_action::wait ? "' names no time" : "' names no control");
             return false;
         }
         if (act.kind == script_action::type) {
@@ -184,9 +194,13 @@ bool parse_dialog_script(const std::string &s, std::vector<script_action> &out, 
         d->proc(d->handle, WM_COMMAND, MAKEWPARAM(LOWORD(wp), HIWORD(wp)), 0);
         return TRUE;
     case WM_TIMER:
-        if (wp != script_timer) return FALSE;
-        // Only the innermost dialog takes actions: the one a user could reach.
-        if (d == s->dialogs_.back()) s->script_step(*d);
+        if (wp == script_timer) {
+            // Only the innermost dialog takes actions: the one a user could reach.
+            if (d == s->dialogs_.back()) s->script_step(*d);
+            return TRUE;
+        }
+        // The procedure's own timers, heard only while the dialog is shown.
+        if (::IsWindowVisible(real) && !::IsIconic(real)) d->proc(d->handle, WM_TIMER, wp, 0);
         return TRUE;
     case WM_DESTROY:
         ::KillTimer(real, script_timer);
@@ -200,6 +214,7 @@ bool parse_dialog_script(const std::string &s, std::vector<script_action> &out, 
 }
 
 int win32_services::dialog_box(const dialog_template &t, HWND owner, dlgproc proc) {
+    register_pane_class();
     open_dialog d{this, next_handle_++, proc};
     // An owner that is not shown would keep the dialog off the taskbar and
     // behind other windows.
@@ -234,6 +249,13 @@ void win32_services::script_step(open_dialog &d) {
     }
     script_action a = script_.front();
     script_.pop_front();
+    if (a.kind == script_action::wait) {
+        // The next action comes after the wait, the one after that at the
+        // usual pace again.
+        ::SetTimer(d.real, script_timer, ::UINT(a.id > 0 ? a.id : 1), nullptr);
+        return;
+    }
+    ::SetTimer(d.real, script_timer, script_period, nullptr);
     ::HWND c = ::GetDlgItem(d.real, a.id);
     // A user reaches only controls the dialog has and that are enabled.
     if (!c || !::IsWindowEnabled(c)) return;
@@ -248,6 +270,8 @@ void win32_services::script_step(open_dialog &d) {
     case script_action::select:
         ::SendMessageA(c, LB_SETCURSEL, ::WPARAM(std::atoi(a.text.c_str())), 0);
         ::SendMessageA(d.real, WM_COMMAND, MAKEWPARAM(a.id, LBN_SELCHANGE), reinterpret_cast<::LPARAM>(c));
+        break;
+    case script_action::wait:
         break;
     }
 }
@@ -357,6 +381,143 @@ void win32_services::set_redraw(HWND dlg, int id, bool on) {
     if (!c) return;
     ::SendMessageA(c, WM_SETREDRAW, on ? TRUE : FALSE, 0);
     if (on) ::InvalidateRect(c, nullptr, TRUE);
+}
+
+// --- Picture panes and dialog timers ------------------------------------------------------
+
+bool win32_services::register_pane_class() {
+    if (pane_class_) return true;
+    ::WNDCLASSA wc{};
+    wc.lpfnWndProc = pane_proc;
+    wc.hInstance = inst_;
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<const char *>(IDC_ARROW));
+    wc.hbrBackground = static_cast<::HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = pane_class;
+    pane_class_ = ::RegisterClassA(&wc) != 0;
+    return pane_class_;
+}
+
+::LRESULT CALLBACK win32_services::pane_proc(::HWND real, ::UINT msg, ::WPARAM wp, ::LPARAM lp) {
+    win32_services *s = instance_;
+    switch (msg) {
+    case WM_PAINT:
+        if (s) {
+            s->paint_pane(real);
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;   // painting covers the whole pane
+    case WM_SETTEXT: {
+        // A text takes the picture's place.
+        ::LRESULT r = ::DefWindowProcA(real, msg, wp, lp);
+        if (s) s->panes_[real].shown = false;
+        ::InvalidateRect(real, nullptr, FALSE);
+        return r;
+    }
+    case WM_NCDESTROY:
+        if (s) s->panes_.erase(real);
+        break;
+    }
+    return ::DefWindowProcA(real, msg, wp, lp);
+}
+
+void win32_services::paint_pane(::HWND real) {
+    ::PAINTSTRUCT ps;
+    ::HDC dc = ::BeginPaint(real, &ps);
+    if (!dc) return;
+    ::RECT r;
+    ::GetClientRect(real, &r);
+    if (palette_device() && palette()) {
+        ::SelectPalette(dc, palette_, FALSE);
+        ::RealizePalette(dc);
+    }
+    auto p = panes_.find(real);
+    if (p != panes_.end() && p->second.shown) {
+        const pane_picture &pic = p->second;
+        const int w = int(pic.info.h.biWidth), h = int(-pic.info.h.biHeight);
+        ::SetDIBitsToDevice(dc, 0, 0, ::DWORD(w), ::DWORD(h), 0, 0, 0, ::UINT(h), pic.bits.data(),
+                            reinterpret_cast<const ::BITMAPINFO *>(&pic.info), DIB_RGB_COLORS);
+        // Black where the picture does not reach.
+        ::RECT right{w, 0, r.right, r.bottom}, below{0, h, w < r.right ? w : r.right, r.bottom};
+        if (right.left < right.right) ::FillRect(dc, &right, static_cast<::HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        if (below.top < below.bottom) ::FillRect(dc, &below, static_cast<::HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    } else {
+        ::FillRect(dc, &r, static_cast<::HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        char text[1024];
+        const int n = ::GetWindowTextA(real, text, sizeof text);
+        if (n > 0) {
+            ::HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+            ::SetTextColor(dc, RGB(255, 255, 255));
+            ::SetBkMode(dc, TRANSPARENT);
+            ::RECT t{r.left + 8, r.top + 8, r.right - 8, r.bottom - 8};
+            ::DrawTextA(dc, text, n, &t, DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+            ::SelectObject(dc, old);
+        }
+    }
+    ::EndPaint(real, &ps);
+}
+
+void win32_services::item_size(HWND dlg, int id, int &w, int &h) {
+    w = h = 0;
+    ::HWND c = item(dlg, id);
+    ::RECT r;
+    if (!c || !::GetClientRect(c, &r)) return;
+    w = int(r.right - r.left);
+    h = int(r.bottom - r.top);
+}
+
+void win32_services::show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) {
+    ::HWND c = item(dlg, id);
+    if (!c || !pixels || w <= 0 || h <= 0) return;
+    char cls[32] = "";
+    ::GetClassNameA(c, cls, sizeof cls);
+    if (std::strcmp(cls, pane_class) != 0) return;
+    pane_picture &p = panes_[c];
+    const size_t stride = (size_t(w) + 3) / 4 * 4;
+    // Of a picture of the same size only the rectangle that changed is
+    // painted again.
+    if (p.shown && p.info.h.biWidth == w && -p.info.h.biHeight == h) {
+        ::RECT changed{w, h, -1, -1};
+        for (int y = 0; y < h; ++y) {
+            uint8_t *row = &p.bits[size_t(y) * stride];
+            const uint8_t *src = pixels + size_t(y) * size_t(w);
+            if (std::memcmp(row, src, size_t(w)) == 0) continue;
+            int l = 0, r = w - 1;
+            while (row[l] == src[l]) ++l;
+            while (row[r] == src[r]) --r;
+            if (l < changed.left) changed.left = l;
+            if (r + 1 > changed.right) changed.right = r + 1;
+            if (y < changed.top) changed.top = y;
+            changed.bottom = y + 1;
+            std::memcpy(row, src, size_t(w));
+        }
+        if (changed.bottom > changed.top) ::InvalidateRect(c, &changed, FALSE);
+        return;
+    }
+    p.info = {};
+    p.info.h.biSize = sizeof p.info.h;
+    p.info.h.biWidth = w;
+    p.info.h.biHeight = -h;   // top-down
+    p.info.h.biPlanes = 1;
+    p.info.h.biBitCount = 8;
+    p.info.h.biCompression = BI_RGB;
+    p.info.h.biClrUsed = 256;
+    for (int i = 0; i < 256; ++i) p.info.colors[i] = {peEntry[i].peBlue, peEntry[i].peGreen, peEntry[i].peRed, 0};
+    p.bits.assign(stride * size_t(h), 0);
+    for (int y = 0; y < h; ++y) std::memcpy(&p.bits[size_t(y) * stride], pixels + size_t(y) * size_t(w), size_t(w));
+    p.shown = true;
+    ::InvalidateRect(c, nullptr, FALSE);
+}
+
+bool win32_services::set_dialog_timer(HWND dlg, unsigned id, unsigned period) {
+    ::HWND real = real_of(dlg);
+    if (!real || id == script_timer) return false;
+    return ::SetTimer(real, id, period ? period : 1, nullptr) != 0;
+}
+
+void win32_services::kill_dialog_timer(HWND dlg, unsigned id) {
+    if (::HWND real = real_of(dlg)) ::KillTimer(real, id);
 }
 
 bool win32_services::open_file_dialog(HWND owner, const char *filter_name, const char *pattern, size_t size,

@@ -63,4 +63,10 @@ bool win32_services::write_profile_string(const char *section, const char *key, 
 
 bool win32_services::profile_exists(const char *file) { return is_file(ini_path(file, false)); }
 
+std::string win32_services::beside_profile(const char *ini, const char *name) {
+    const std::string path = ini_path(ini, true);
+    const size_t cut = path.find_last_of("\\/");
+    return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + (name ? name : "");
+}
+
 }  // namespace vortella::win32

@@ -34,16 +34,20 @@ namespace vortella::win32 {
 // from.
 std::vector<::WORD> dialog_memory(const dialog_template &t);
 
+// The window class of picture panes, which dialog templates name.
+constexpr const char *pane_class = "VortellaPane";
+
 // One step of a scripted dialog run (see set_dialog_script).
 struct script_action {
-    enum kind_t { click, type, select } kind;
-    int id;
+    enum kind_t { click, type, select, wait } kind;
+    int id;             // the control; the ms for wait
     std::string text;   // typed text; the line index for select
 };
 
 // Parses a dialog script: actions separated by ';', each "click ID",
-// "type ID TEXT" (the rest of the action, blanks included) or "select ID
-// LINE". False (and `err` set) for anything else.
+// "type ID TEXT" (the rest of the action, blanks included), "select ID
+// LINE" or "wait MS" (the script pauses so long; the dialogs run on). False
+// (and `err` set) for anything else.
 bool parse_dialog_script(const std::string &s, std::vector<script_action> &out, std::string *err);
 
 class win32_services final : public services, public dialog_services {
@@ -68,6 +72,7 @@ public:
     [[noreturn]] void exit_process(int code) override;
     std::string module_file_name() override;
     bool start_program(const char *cmdline) override;
+    bool builtin_file(const char *name, std::string &data) override;
 
     std::string get_profile_string(const char *section, const char *key, const char *def,
                                    size_t size, const char *file) override;
@@ -75,6 +80,7 @@ public:
     bool write_profile_string(const char *section, const char *key, const char *value,
                               const char *file) override;
     bool profile_exists(const char *file) override;
+    std::string beside_profile(const char *ini, const char *name) override;
 
     int screen_width() override;
     int screen_height() override;
@@ -131,6 +137,10 @@ public:
     bool open_file_dialog(HWND owner, const char *filter_name, const char *pattern, size_t size,
                           std::string &file) override;
     void help_index(HWND owner, const char *helpfile) override;
+    void item_size(HWND dlg, int id, int &w, int &h) override;
+    void show_picture(HWND dlg, int id, const uint8_t *pixels, int w, int h) override;
+    bool set_dialog_timer(HWND dlg, unsigned id, unsigned period) override;
+    void kill_dialog_timer(HWND dlg, unsigned id) override;
 
 private:
     // An open modal dialog: what WM_INITDIALOG hands the trampoline.
@@ -145,6 +155,7 @@ private:
     static win32_services *instance_;
     static ::LRESULT CALLBACK window_trampoline(::HWND real, ::UINT msg, ::WPARAM wp, ::LPARAM lp);
     static ::INT_PTR CALLBACK dialog_trampoline(::HWND real, ::UINT msg, ::WPARAM wp, ::LPARAM lp);
+    static ::LRESULT CALLBACK pane_proc(::HWND real, ::UINT msg, ::WPARAM wp, ::LPARAM lp);
 
     ::HWND real_of(HWND h) const;
     HWND handle_of(::HWND real) const;
@@ -156,6 +167,8 @@ private:
     ::HPALETTE palette();
     bool palette_device();
     void script_step(open_dialog &d);
+    bool register_pane_class();
+    void paint_pane(::HWND real);
 
     ::HINSTANCE inst_;
     ::HWND preview_parent_ = nullptr;
@@ -183,6 +196,15 @@ private:
     } picture_info_{};
     void *picture_bits_ = nullptr;
     std::deque<script_action> script_;
+    // What each picture pane shows: its last picture (rows padded to 4
+    // bytes, as a DIB's are), or its window text when it has none.
+    struct pane_picture {
+        picture_info info{};
+        std::vector<uint8_t> bits;
+        bool shown = false;
+    };
+    std::map<::HWND, pane_picture> panes_;
+    bool pane_class_ = false;
 };
 
 }  // namespace vortella::win32

@@ -92,6 +92,16 @@ bool win32_services::start_program(const char *cmdline) {
     return true;
 }
 
+bool win32_services::builtin_file(const char *name, std::string &data) {
+    // Resources of type RCDATA (10), by name.
+    ::HRSRC r = name ? ::FindResourceA(inst_, name, MAKEINTRESOURCEA(10)) : nullptr;
+    ::HGLOBAL g = r ? ::LoadResource(inst_, r) : nullptr;
+    const void *p = g ? ::LockResource(g) : nullptr;
+    if (!p) return false;
+    data.assign(static_cast<const char *>(p), ::SizeofResource(inst_, r));
+    return true;
+}
+
 void win32_services::help_index(HWND owner, const char *helpfile) {
     std::string f = helpfile ? helpfile : "";
     ::DWORD attr = f.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(f.c_str());
