@@ -5,6 +5,7 @@
 // Tc(s, v) transmission table of channel c; m the material colour, t a
 // texel byte, o a channel of the colour already in the picture.
 
+#include <cstdlib>
 #include <cstring>
 
 #include "raster/raster.h"
@@ -26,7 +27,26 @@ inline const int *hrow(int h) { return pth->hli + hlevc(h) * 256; }
 // A texture coordinate addresses the tables only inside 0..16383.
 inline bool texin(int tu, int tv) { return unsigned(tu) <= 16383u && unsigned(tv) <= 16383u; }
 
-inline const uint8_t *texel(int tu, int tv) { return pta->ap[tv] + pti->api[tu]; }
+// Whether every value an accumulator yields along a span of w + 1 pixels
+// lies in 0..16383. Pixel i takes fixint of acc + i * step, the sum wrapped
+// to 32 bits as the repeated fixadd leaves it. Taken exactly, in 64 bits,
+// the sums are linear in i, so each lies between the first and the last;
+// when both of those lie in [0, 16384 * 2^16), so does every other, none
+// of them wraps, and every value taken is in 0..16383.
+inline bool spanin(fixed acc, fixed step, int w) {
+    constexpr int64_t end = int64_t(16384) << FRACBITS;
+    const int64_t a = acc, b = a + int64_t(step) * w;
+    return a >= 0 && a < end && b >= 0 && b < end;
+}
+
+// The material's texture tables, read once per triangle: the pixel loops
+// store through a byte pointer, which may alias any global, so pta and pti
+// read in the loop would be fetched again for every pixel.
+struct texmap_s {
+    uint8_t *const *ap;
+    const int *api;
+    const uint8_t *at(int tu, int tv) const { return ap[tv] + api[tu]; }
+};
 
 // Vertex gatherers: the hand-over globals with the values a filler
 // interpolates, shade and highlight clamped.
@@ -80,28 +100,79 @@ inline rgb_s flatcolour() {
 // The pixel loop of the textured fillers. Of the K values a vertex carries,
 // the last two are the texture coordinates; the ones before them (shade,
 // highlight) are the filler's own. For every pixel the values are taken
-// before they step on, and `texeled(v, e, t)` gives the pixel's palette
-// index for texel e under dither threshold t, `outside(v, t)` the one for a
-// coordinate outside the texture.
-template <int K, class Texeled, class Outside>
-inline void texscan(fvtx_s<K> *p, Texeled texeled, Outside outside) {
+// before they step on. `rowof(y & 7)` gives what the pixels of row y share
+// (their dither thresholds, or their folded tables); `in(v, e, r, x)` gives
+// the palette index of pixel x for texel e, `out(v, r, x)` the one for a
+// coordinate outside the texture. A span whose coordinates all lie inside
+// the texture goes without the test per pixel.
+template <int K, class Row, class In, class Out>
+inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
     static_assert(K >= 2, "a textured filler interpolates both texture coordinates");
+    const texmap_s tex{pta->ap, pti->api};
     scan(p, [&](const span_s<K> &s) {
         uint8_t *d = yaddar[s.y];
-        const int yt = s.y & 7;
-        fixed a[K];
-        for (int k = 0; k < K; ++k) a[k] = s.acc[k];
+        const auto r = rowof(s.y & 7);
+        fixed a[K], st[K];
+        for (int k = 0; k < K; ++k) a[k] = s.acc[k], st[k] = s.step[k];
+        const int w = s.xb - s.xa;
+        if (spanin(a[K - 2], st[K - 2], w) && spanin(a[K - 1], st[K - 1], w)) {
+            for (int x = s.xa; x <= s.xb; ++x) {
+                int v[K];
+                for (int k = 0; k < K; ++k) {
+                    v[k] = fixint(a[k]);
+                    a[k] = fixadd(a[k], st[k]);
+                }
+                d[x] = in(v, tex.at(v[K - 2], v[K - 1]), r, x);
+            }
+            return;
+        }
         for (int x = s.xa; x <= s.xb; ++x) {
             int v[K];
             for (int k = 0; k < K; ++k) {
                 v[k] = fixint(a[k]);
-                a[k] = fixadd(a[k], s.step[k]);
+                a[k] = fixadd(a[k], st[k]);
             }
-            const int t = aHalftone8x8[x & 7][yt];
             const int tu = v[K - 2], tv = v[K - 1];
-            d[x] = texin(tu, tv) ? texeled(v, texel(tu, tv), t) : outside(v, t);
+            d[x] = texin(tu, tv) ? in(v, tex.at(tu, tv), r, x) : out(v, r, x);
         }
     });
+}
+
+// A row's dither thresholds, by x & 7.
+inline const uint8_t *thresholds(int yt) { return aHalftoneRows[yt]; }
+
+// Flat textured triangles of about this many pixels or more take a fold
+// already made for their map; of foldmake or more, one made for them. A
+// fold saves three table reads a pixel, against a search of the folds
+// made (a comparison of 256 bytes each) and, to make one, about 40,000
+// table entries written.
+constexpr int64_t folduse = 64, foldmake = 4096;
+
+// 0: no fold for triangle p; 1: one already made; 2: one made if need be.
+// Twice the area, taken in 64 bits, stands for the pixels.
+inline int foldwant(const fvtx_s<2> *p) {
+    const int64_t a2 = std::abs((int64_t(p[1].x) - p[0].x) * (int64_t(p[2].y) - p[0].y) -
+                                (int64_t(p[2].x) - p[0].x) * (int64_t(p[1].y) - p[0].y));
+    return a2 >= 2 * foldmake ? 2 : a2 >= 2 * folduse ? 1 : 0;
+}
+
+// What the pixels of a row share under a fold: their tables, and the
+// thresholds for the fallback colour.
+struct foldrow_s {
+    const uint8_t *const *lv;
+    const uint8_t *t;
+};
+
+// A flat textured triangle through fold h; outside the texture the colour
+// c.
+inline void foldscan(fvtx_s<2> *p, const halftone_fold_s *h, rgb_s c) {
+    texscan(
+        p, [h](int yt) { return foldrow_s{h->at[yt], thresholds(yt)}; },
+        [](const int *, const uint8_t *e, const foldrow_s &r, int x) {
+            const uint8_t *lv = r.lv[x & 7];
+            return aWinGHalftoneTranslation[lv[e[2]] + lv[256 + e[1]] + lv[512 + e[0]]];
+        },
+        [c](const int *, const foldrow_s &r, int x) { return halftone(c.r, c.g, c.b, r.t[x & 7]); });
 }
 
 }  // namespace
@@ -177,9 +248,15 @@ int f08100() {
     vtxt(p);
     const rgb_s f = flatcolour();
     const uint8_t *l = lrow(ptl, n1);
+    if (const int want = foldwant(p))
+        if (const halftone_fold_s *h = halftone_fold(l, want == 2)) {
+            foldscan(p, h, f);
+            return 0;
+        }
     texscan(
-        p, [&](const int *, const uint8_t *e, int t) { return halftone(l[e[2]], l[e[1]], l[e[0]], t); },
-        [&](const int *, int t) { return halftone(f.r, f.g, f.b, t); });
+        p, thresholds,
+        [l](const int *, const uint8_t *e, const uint8_t *t, int x) { return halftone(l[e[2]], l[e[1]], l[e[0]], t[x & 7]); },
+        [f](const int *, const uint8_t *t, int x) { return halftone(f.r, f.g, f.b, t[x & 7]); });
     return 0;
 }
 
@@ -192,9 +269,20 @@ int a08100() {
     // A byte shifted by 8 or more is 0; larger or negative counts would be
     // undefined shifts.
     const int sh = attf < 0 ? 0 : attf > 8 ? 8 : attf;
+    if (const int want = foldwant(p)) {
+        uint8_t m[256];
+        for (int v = 0; v < 256; ++v) m[v] = uint8_t(v >> sh);
+        if (const halftone_fold_s *h = halftone_fold(m, want == 2)) {
+            foldscan(p, h, f);
+            return 0;
+        }
+    }
     texscan(
-        p, [&](const int *, const uint8_t *e, int t) { return halftone(e[2] >> sh, e[1] >> sh, e[0] >> sh, t); },
-        [&](const int *, int t) { return halftone(f.r, f.g, f.b, t); });
+        p, thresholds,
+        [sh](const int *, const uint8_t *e, const uint8_t *t, int x) {
+            return halftone(e[2] >> sh, e[1] >> sh, e[0] >> sh, t[x & 7]);
+        },
+        [f](const int *, const uint8_t *t, int x) { return halftone(f.r, f.g, f.b, t[x & 7]); });
     return 0;
 }
 
@@ -205,9 +293,28 @@ int f08110() {
     const rgb_s f = flatcolour();
     const uint8_t *l = lrow(ptl, n1);
     const int *h = hrow(h1);
+    if (const int want = foldwant(p)) {
+        // The highlight table's values are channel values, 0..255; a table
+        // holding others is drawn without a fold.
+        uint8_t m[256];
+        bool bytes = true;
+        for (int v = 0; v < 256; ++v) {
+            const int c = h[l[v]];
+            bytes &= c >= 0 && c <= 255;
+            m[v] = uint8_t(c);
+        }
+        if (bytes)
+            if (const halftone_fold_s *hf = halftone_fold(m, want == 2)) {
+                foldscan(p, hf, f);
+                return 0;
+            }
+    }
     texscan(
-        p, [&](const int *, const uint8_t *e, int t) { return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t); },
-        [&](const int *, int t) { return halftone(f.r, f.g, f.b, t); });
+        p, thresholds,
+        [l, h](const int *, const uint8_t *e, const uint8_t *t, int x) {
+            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t[x & 7]);
+        },
+        [f](const int *, const uint8_t *t, int x) { return halftone(f.r, f.g, f.b, t[x & 7]); });
     return 0;
 }
 
@@ -215,15 +322,17 @@ int f08110() {
 int s08100() {
     fvtx_s<3> p[3];
     vtxst(p);
+    const uint8_t *lt = ptl->lti;
+    const uint8_t mr = pred, mg = pgreen, mb = pblue;
     texscan(
-        p,
-        [&](const int *v, const uint8_t *e, int t) {
-            const uint8_t *l = ptl->lti + v[0] * 256;
-            return halftone(l[e[2]], l[e[1]], l[e[0]], t);
+        p, thresholds,
+        [lt](const int *v, const uint8_t *e, const uint8_t *t, int x) {
+            const uint8_t *l = lt + v[0] * 256;
+            return halftone(l[e[2]], l[e[1]], l[e[0]], t[x & 7]);
         },
-        [&](const int *v, int t) {
-            const uint8_t *l = ptl->lti + v[0] * 256;
-            return halftone(l[pred], l[pgreen], l[pblue], t);
+        [lt, mr, mg, mb](const int *v, const uint8_t *t, int x) {
+            const uint8_t *l = lt + v[0] * 256;
+            return halftone(l[mr], l[mg], l[mb], t[x & 7]);
         });
     return 0;
 }
@@ -232,17 +341,20 @@ int s08100() {
 int s08110() {
     fvtx_s<4> p[3];
     vtxsht(p);
+    const uint8_t *lt = ptl->lti;
+    const int *ht = pth->hli;
+    const uint8_t mr = pred, mg = pgreen, mb = pblue;
     texscan(
-        p,
-        [&](const int *v, const uint8_t *e, int t) {
-            const uint8_t *l = ptl->lti + v[0] * 256;
-            const int *h = pth->hli + v[1] * 256;
-            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t);
+        p, thresholds,
+        [lt, ht](const int *v, const uint8_t *e, const uint8_t *t, int x) {
+            const uint8_t *l = lt + v[0] * 256;
+            const int *h = ht + v[1] * 256;
+            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t[x & 7]);
         },
-        [&](const int *v, int t) {
-            const uint8_t *l = ptl->lti + v[0] * 256;
-            const int *h = pth->hli + v[1] * 256;
-            return halftone(h[l[pred]], h[l[pgreen]], h[l[pblue]], t);
+        [lt, ht, mr, mg, mb](const int *v, const uint8_t *t, int x) {
+            const uint8_t *l = lt + v[0] * 256;
+            const int *h = ht + v[1] * 256;
+            return halftone(h[l[mr]], h[l[mg]], h[l[mb]], t[x & 7]);
         });
     return 0;
 }
@@ -294,6 +406,30 @@ int s08011() {
         }
     });
     return 0;
+}
+
+const halftone_fold_s *halftone_fold(const uint8_t *map, bool make) {
+    for (const halftone_fold_s &f : folds)
+        if (f.made && std::memcmp(f.map, map, sizeof f.map) == 0) return &f;
+    if (!make) return nullptr;
+    halftone_fold_s &f = folds[foldnext];
+    foldnext = (foldnext + 1) % foldcount;
+    std::memcpy(f.map, map, sizeof f.map);
+    // The rule aHalftoneLevels is made by, a level and that level times 6
+    // and 36, applied to map[v] instead of v.
+    uint8_t q[256], r[256];
+    for (int v = 0; v < 256; ++v) q[v] = aDividedBy51[map[v]], r[v] = aModulo51[map[v]];
+    for (int t = 0; t < 51; ++t)
+        for (int v = 0; v < 256; ++v) {
+            const int l = q[v] + (r[v] > t);
+            f.lv[t][0][v] = uint8_t(l);
+            f.lv[t][1][v] = uint8_t(6 * l);
+            f.lv[t][2][v] = uint8_t(36 * l);
+        }
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) f.at[y][x] = f.lv[aHalftoneRows[y][x]][0];
+    f.made = true;
+    return &f;
 }
 
 }  // namespace vortella

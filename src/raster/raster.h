@@ -68,6 +68,20 @@ inline constexpr uint8_t aHalftone8x8[8][8] = {
     {33, 20, 30, 17, 32, 19, 29, 16},
 };
 
+// The same thresholds by row: aHalftoneRows[y mod 8][x mod 8], so a span
+// reads its row's eight from one place.
+struct halftone_rows_s {
+    uint8_t t[8][8];
+    constexpr const uint8_t *operator[](int y) const { return t[y]; }
+};
+constexpr halftone_rows_s make_halftone_rows() {
+    halftone_rows_s r{};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) r.t[y][x] = aHalftone8x8[x][y];
+    return r;
+}
+inline constexpr halftone_rows_s aHalftoneRows = make_halftone_rows();
+
 // Palette index of the colour (r, g, b), each 0..255, under the dither
 // threshold t of its pixel: a channel rounds up to the next of the six
 // levels exactly when its remainder above the lower level exceeds t, so a
@@ -125,6 +139,29 @@ inline uint8_t trctr;              // transparency counter of the entry drawn
 
 // A span filler: no arguments, result ignored.
 typedef int (*filler_fn)();
+
+// Halftone levels with a channel map folded in, for large flat textured
+// triangles. The map takes a texel byte to the channel value the filler
+// dithers (the shading row of n1, that row through the highlight row of
+// h1, or the unlit shift); lv[t][c][v] is aHalftoneLevels' table of channel
+// c (red, green, blue) under threshold t read at map[v], so a texel byte
+// goes to its level (times 6, times 36) in one read. at[y][x] points at
+// lv[aHalftoneRows[y][x]], the three tables of a pixel at (x, y) mod 8.
+// A fold depends on its map alone: one made for a triangle serves every
+// later triangle with the same map, in any frame and any scene.
+struct halftone_fold_s {
+    bool made;
+    uint8_t map[256];
+    const uint8_t *at[8][8];
+    uint8_t lv[51][3][256];
+};
+constexpr int foldcount = 4;
+inline halftone_fold_s folds[foldcount];
+inline int foldnext;               // the fold replaced next
+
+// The fold of `map` (256 bytes): the one already made, else, when `make`,
+// one made now in place of the oldest; null when there is none.
+const halftone_fold_s *halftone_fold(const uint8_t *map, bool make);
 
 int f08000();   // flat
 int s08000();   // smooth

@@ -19,6 +19,8 @@ void reset_raster() {
     pred = pgreen = pblue = 0;
     attf = 0;
     trctr = 0;
+    for (halftone_fold_s &f : folds) f.made = false;
+    foldnext = 0;
 }
 
 }  // namespace vortella

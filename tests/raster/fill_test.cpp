@@ -219,5 +219,51 @@ TEST_F(Fill, AllMembersCoverTheSamePixelsInsideThePicture) {
     }
 }
 
+// Large flat textured triangles take folded tables (the shading row and the
+// halftone levels in one), small ones the plain rule. Each flat filler must
+// draw what its smooth twin draws with the same shade (and highlight) at
+// every vertex, pixel for pixel, over random textures and shading rows, the
+// texture's edges and the fallback colour outside it included; the shift of
+// the unlit filler is given to the twin as its shading row. More maps than
+// the folds kept make them be replaced and made again.
+TEST_F(Fill, LargeFlatTexturedTrianglesDrawAsTheirSmoothTwins) {
+    std::mt19937 rng(5);
+    auto byte = [&rng] { return int(rng() & 255); };
+    const int tris[][6] = {{0, 0, 199, 10, 40, 149}, {199, 0, 190, 149, 0, 80}, {20, 5, 180, 30, 100, 140}};
+    enum { plain, unlit, highlighted };
+    for (int round = 0; round < 12; ++round) {
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) mat->settexel(c, r, byte(), byte(), byte());
+        const int n = 1 + byte() % 254, h = byte() % 32;
+        for (int v = 0; v < 256; ++v) mat->l.lti[n * 256 + v] = uint8_t(byte());
+        pred = uint8_t(byte()), pgreen = uint8_t(byte()), pblue = uint8_t(byte());
+        for (int kind : {plain, unlit, highlighted}) {
+            attf = round % 9;
+            // The twin's shading row for the unlit filler: its shift.
+            const std::vector<uint8_t> row(mat->l.lti + n * 256, mat->l.lti + n * 256 + 256);
+            for (int v = 0; v < 256; ++v) {
+                if (kind == unlit) mat->l.lti[n * 256 + v] = uint8_t(v >> attf);
+                mat->h.hli[h * 256 + v] = kind == highlighted ? byte() : v;
+            }
+            for (const int *t : tris) {
+                settri(t[0], t[1], t[2], t[3], t[4], t[5]);
+                n1 = n2 = n3 = n, h1 = h2 = h3 = h;
+                // Inside the texture, then reaching out of it on both sides.
+                for (int out : {0, 1}) {
+                    tx1 = out ? -3000 : 0, ty1 = 100, tx2 = 16383, ty2 = out ? 20000 : 9000, tx3 = 7000,
+                    ty3 = 16383;
+                    pic.make(200, 150);
+                    kind == plain ? f08100() : kind == unlit ? a08100() : f08110();
+                    const std::vector<uint8_t> flat = pic.mem;
+                    pic.make(200, 150);
+                    kind == highlighted ? s08110() : s08100();
+                    ASSERT_TRUE(flat == pic.mem) << "round " << round << ", kind " << kind << ", outside " << out;
+                }
+            }
+            if (kind == unlit) std::copy(row.begin(), row.end(), mat->l.lti + n * 256);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vortella
