@@ -39,7 +39,8 @@ struct pshade_s {
 // One entry of the group being drawn: its flat geometry, where its points
 // begin in cpts and spts and how many there are, and its current triangle
 // (merged groups) with the numbers there of its points, and the leaf of
-// its depth table that holds it (number leafno, -1 for none yet).
+// its depth table that holds it (number leafno, -1 for none yet), and the
+// leaves the walk reads ahead in (to fetch triangles it will test soon).
 struct mem_grpent_s {
     mem_render_entry_s *e;
     const mem_flatgeo_s *g;
@@ -47,6 +48,8 @@ struct mem_grpent_s {
     int t, p1, p2, p3;
     const ddh_table_entry_a *leaf;
     int leafno;
+    const ddh_table_entry_a *fleaf, *nleaf;
+    int fleafno, nleafno;
 };
 inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
 inline std::vector<pshade_s> spts;    // shade, highlight, texture, position

@@ -148,11 +148,16 @@ inline const uint8_t *thresholds(int yt) { return aHalftoneRows[yt]; }
 // table entries written.
 constexpr int64_t folduse = 64, foldmake = 4096;
 
+// Twice the area of triangle p, taken in 64 bits: it stands for the pixels.
+template <int K>
+inline int64_t area2(const fvtx_s<K> *p) {
+    return std::abs((int64_t(p[1].x) - p[0].x) * (int64_t(p[2].y) - p[0].y) -
+                    (int64_t(p[2].x) - p[0].x) * (int64_t(p[1].y) - p[0].y));
+}
+
 // 0: no fold for triangle p; 1: one already made; 2: one made if need be.
-// Twice the area, taken in 64 bits, stands for the pixels.
 inline int foldwant(const fvtx_s<2> *p) {
-    const int64_t a2 = std::abs((int64_t(p[1].x) - p[0].x) * (int64_t(p[2].y) - p[0].y) -
-                                (int64_t(p[2].x) - p[0].x) * (int64_t(p[1].y) - p[0].y));
+    const int64_t a2 = area2(p);
     return a2 >= 2 * foldmake ? 2 : a2 >= 2 * folduse ? 1 : 0;
 }
 
@@ -206,10 +211,22 @@ int f08000() {
     return 0;
 }
 
-// Smooth: L(s, m).
+// Smooth: L(s, m). With the material's table a pixel is one read.
 int s08000() {
     fvtx_s<1> p[3];
     vtxs(p);
+    if (const halftone_shade_s *h = halftone_shade(area2(p) / 2)) {
+        scan(p, [&](const span_s<1> &s) {
+            uint8_t *d = yaddar[s.y];
+            const uint8_t *const *row = h->at[s.y & 7];
+            fixed sa = s.acc[0];
+            for (int x = s.xa; x <= s.xb; ++x) {
+                d[x] = row[x & 7][fixint(sa)];
+                sa = fixadd(sa, s.step[0]);
+            }
+        });
+        return 0;
+    }
     scan(p, [&](const span_s<1> &s) {
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
@@ -430,6 +447,57 @@ const halftone_fold_s *halftone_fold(const uint8_t *map, bool make) {
         for (int x = 0; x < 8; ++x) f.at[y][x] = f.lv[aHalftoneRows[y][x]][0];
     f.made = true;
     return &f;
+}
+
+const halftone_shade_s *halftone_shade(int64_t pixels) {
+    shade_memo_s *m = nullptr;
+    for (shade_memo_s &c : shmemo)
+        if (c.l == ptl && c.r == pred && c.g == pgreen && c.b == pblue) {
+            m = &c;
+            break;
+        }
+    if (!m) {
+        m = &shmemo[shmemonext];
+        shmemonext = (shmemonext + 1) % shadememos;
+        *m = {ptl, pred, pgreen, pblue, 0, nullptr, 0};
+    }
+    if (m->gen != fillgen) {
+        // The key by the shading table's contents now.
+        m->gen = fillgen;
+        m->h = nullptr;
+        uint8_t key[3][256];
+        for (int v = 0; v < 256; ++v) {
+            const uint8_t *l = ptl->lti + v * 256;
+            key[0][v] = l[pred], key[1][v] = l[pgreen], key[2][v] = l[pblue];
+        }
+        for (const halftone_shade_s &h : shades)
+            if (h.made && std::memcmp(h.key, key, sizeof key) == 0) {
+                m->h = &h;
+                break;
+            }
+    }
+    if (m->h) return m->h;
+    // Made once the material has drawn as many pixels without it as the
+    // table has entries, so making it never costs more than the pixels it
+    // serves did.
+    m->pixels += pixels;
+    if (m->pixels < int64_t(sizeof shades[0].pal)) return nullptr;
+    halftone_shade_s &h = shades[shadenext];
+    shadenext = (shadenext + 1) % shadecount;
+    // A table replaced may be remembered by another material: forget it.
+    for (shade_memo_s &c : shmemo)
+        if (c.h == &h) c.h = nullptr, c.gen = 0;
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t *l = ptl->lti + v * 256;
+        h.key[0][v] = l[pred], h.key[1][v] = l[pgreen], h.key[2][v] = l[pblue];
+    }
+    for (int t = 0; t < 51; ++t)
+        for (int v = 0; v < 256; ++v) h.pal[t][v] = halftone(h.key[0][v], h.key[1][v], h.key[2][v], t);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) h.at[y][x] = h.pal[aHalftoneRows[y][x]];
+    h.made = true;
+    m->h = &h;
+    return &h;
 }
 
 }  // namespace vortella
