@@ -274,8 +274,9 @@ inline bool drawable(const mem_grpent_s &m, int t) {
 // The depth tables list triangles by depth, so the walk jumps across the
 // triangle and point arrays and waits on memory for nearly every record.
 // Reading ahead hides it: the walk fetches the record of the triangle
-// `ahead` places on, and the points of the one half as far (whose record
-// has arrived by then) when it faces the camera. Fetches change no value.
+// `ahead` places on, and the view-space points of the one half as far
+// (whose record has arrived by then) when it faces the camera. Fetches
+// change no value.
 constexpr int ahead = 16;
 
 // Triangle number at place j of a depth table, through a remembered leaf.
@@ -287,11 +288,6 @@ inline int tableat(const vas *ddh, const ddh_table_entry_a *&leaf, int &leafno, 
     return leaf ? leaf->p[j & 31] : 0;
 }
 
-inline void fetchpoint(const mem_grpent_s &m, int p) {
-    __builtin_prefetch(&cpts[size_t(m.base + p)]);
-    __builtin_prefetch(&spts[size_t(m.base + p)]);
-    __builtin_prefetch(&m.g->points[size_t(p)]);
-}
 
 // Fetches for the walk at place j of m's entry's table.
 inline void fetchahead(mem_grpent_s &m, int j) {
@@ -306,9 +302,9 @@ inline void fetchahead(mem_grpent_s &m, int j) {
         if (unsigned(t) < unsigned(size)) {
             const mem_flattri_s &tr = m.g->triangles[size_t(t)];
             if (tr.wnx * camx + tr.wny * camy + tr.wnz * camz > tr.xpx) {
-                fetchpoint(m, tr.pt1);
-                fetchpoint(m, tr.pt2);
-                fetchpoint(m, tr.pt3);
+                __builtin_prefetch(&cpts[size_t(m.base + tr.pt1)]);
+                __builtin_prefetch(&cpts[size_t(m.base + tr.pt2)]);
+                __builtin_prefetch(&cpts[size_t(m.base + tr.pt3)]);
             }
         }
     }
@@ -492,6 +488,7 @@ void keep(mem_grpent_s &m, int t) {
     e->wnx = tr.wnx, e->wny = tr.wny, e->wnz = tr.wnz, e->xpx = tr.xpx;
     e->vzmax = std::fmax(e->vz1, std::fmax(e->vz2, e->vz3));
     e->vzmin = std::fmin(e->vz1, std::fmin(e->vz2, e->vz3));
+    e->edgesmade = false;
 }
 
 // Finds the entry's next drawable triangle from `currtri` on and keeps it,
