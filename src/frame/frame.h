@@ -40,20 +40,26 @@ struct pshade_s {
 // begin in cpts and spts and how many there are, and its current triangle
 // (merged groups) with the numbers there of its points, and the leaf of
 // its depth table that holds it (number leafno, -1 for none yet), and the
-// leaves the walk reads ahead in (to fetch triangles it will test soon).
+// Its triangles' flags in tvis begin at tbase (nt of them), the triangles
+// it draws this frame, in its depth table's order, at lbase in tlist (ln
+// of them, in a place of lcap).
 struct mem_grpent_s {
     mem_render_entry_s *e;
     const mem_flatgeo_s *g;
     int base, np;
+    int tbase, nt;
+    int lbase, lcap, ln;
     int t, p1, p2, p3;
-    const ddh_table_entry_a *leaf;
-    int leafno;
-    const ddh_table_entry_a *fleaf, *nleaf;
-    int fleafno, nleafno;
 };
 inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
 inline std::vector<pshade_s> spts;    // shade, highlight, texture, position
 inline std::vector<mem_grpent_s> grp; // the entries whose points are made
+// Per triangle of the group's entries, made with their points each frame:
+// 1 when the triangle faces the camera and is not wholly behind it.
+inline std::vector<uint8_t> tvis;
+// The drawable triangles of the group's entries, each entry's in the order
+// of its depth table, made each frame.
+inline std::vector<int> tlist;
 
 // Draws one frame of the loaded scene into the picture.
 void render();

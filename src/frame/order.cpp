@@ -77,22 +77,26 @@ void mkedges(mrgedge_s *g, const int *x, const int *y, const float *z) {
     }
 }
 
+// Segments that share an end point do not cross.
+inline bool shareend(const mrgedge_s &a, const mrgedge_s &b) {
+    return (a.x1 == b.x1 && a.y1 == b.y1) || (a.x1 == b.x2 && a.y1 == b.y2) || (a.x2 == b.x1 && a.y2 == b.y1) ||
+           (a.x2 == b.x2 && a.y2 == b.y2);
+}
+
 // 0 when edges a and b do not cross, else 1 when b is nearer at the
 // crossing, 2 when a is.
 int crossing(const mrgedge_s &a, const mrgedge_s &b) {
-    // Segments that share an end point do not cross.
-    if ((a.x1 == b.x1 && a.y1 == b.y1) || (a.x1 == b.x2 && a.y1 == b.y2) || (a.x2 == b.x1 && a.y2 == b.y1) ||
-        (a.x2 == b.x2 && a.y2 == b.y2))
-        return 0;
     float za, zb;
     if (!a.vert && !b.vert) {
         // A crossing lies in both spans of x: none when they are apart.
-        if (a.xmax < b.xmin || b.xmax < a.xmin) return 0;
+        if (a.xmax < b.xmin || b.xmax < a.xmin || shareend(a, b)) return 0;
         if (a.a == b.a) return 0;   // parallel, even on one line
         const float xi = (a.b - b.b) / (b.a - a.a);
         if (!within(xi, a.xmin, a.xmax) || !within(xi, b.xmin, b.xmax)) return 0;
         za = a.c * xi + a.d;
         zb = b.c * xi + b.d;
+    } else if (shareend(a, b)) {
+        return 0;
     } else if (!a.vert) {
         // B vertical: only A's span is tested.
         const float yi = a.a * b.x1 + a.b;
