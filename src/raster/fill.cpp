@@ -108,8 +108,14 @@ inline rgb_s flatcolour() {
 template <int K, class Row, class In, class Out>
 inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
     static_assert(K >= 2, "a textured filler interpolates both texture coordinates");
-    const texmap_s tex{pta->ap, pti->api};
+    const texmap_s tab{pta->ap, pti->api};
     scan(p, [&](const span_s<K> &s) {
+        // Copies of the table addresses and the pixel rules for the span:
+        // the pixel stores may alias anything reached through a reference,
+        // so the loop would read them again for every pixel.
+        const texmap_s tex = tab;
+        const In pin = in;
+        const Out pout = out;
         uint8_t *d = yaddar[s.y];
         const auto r = rowof(s.y & 7);
         fixed a[K], st[K];
@@ -122,7 +128,7 @@ inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
                     v[k] = fixint(a[k]);
                     a[k] = fixadd(a[k], st[k]);
                 }
-                d[x] = in(v, tex.at(v[K - 2], v[K - 1]), r, x);
+                d[x] = pin(v, tex.at(v[K - 2], v[K - 1]), r, x);
             }
             return;
         }
@@ -133,7 +139,7 @@ inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
                 a[k] = fixadd(a[k], st[k]);
             }
             const int tu = v[K - 2], tv = v[K - 1];
-            d[x] = texin(tu, tv) ? in(v, tex.at(tu, tv), r, x) : out(v, r, x);
+            d[x] = texin(tu, tv) ? pin(v, tex.at(tu, tv), r, x) : pout(v, r, x);
         }
     });
 }
@@ -188,8 +194,9 @@ inline void foldscan(fvtx_s<2> *p, const halftone_fold_s *h, rgb_s c) {
 int f08000() {
     fvtx_s<0> p[3];
     vtx0(p);
-    const rgb_s c = flatcolour();
+    const rgb_s colour = flatcolour();
     scan(p, [&](const span_s<0> &s) {
+        const rgb_s c = colour;   // kept in registers while the pixels are stored
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
         if (s.xb - s.xa <= 20) {
@@ -227,14 +234,16 @@ int s08000() {
         });
         return 0;
     }
-    scan(p, [&](const span_s<1> &s) {
+    const uint8_t *lt = ptl->lti;
+    const uint8_t mr = pred, mg = pgreen, mb = pblue;
+    scan(p, [=](const span_s<1> &s) {
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
         fixed sa = s.acc[0];
         for (int x = s.xa; x <= s.xb; ++x) {
-            const uint8_t *l = ptl->lti + fixint(sa) * 256;
+            const uint8_t *l = lt + fixint(sa) * 256;
             sa = fixadd(sa, s.step[0]);
-            d[x] = halftone(l[pred], l[pgreen], l[pblue], aHalftone8x8[x & 7][yt]);
+            d[x] = halftone(l[mr], l[mg], l[mb], aHalftone8x8[x & 7][yt]);
         }
     });
     return 0;
@@ -244,16 +253,19 @@ int s08000() {
 int s08010() {
     fvtx_s<2> p[3];
     vtxsh(p);
-    scan(p, [&](const span_s<2> &s) {
+    const uint8_t *lt = ptl->lti;
+    const int *ht = pth->hli;
+    const uint8_t mr = pred, mg = pgreen, mb = pblue;
+    scan(p, [=](const span_s<2> &s) {
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
         fixed sa = s.acc[0], ha = s.acc[1];
         for (int x = s.xa; x <= s.xb; ++x) {
-            const uint8_t *l = ptl->lti + fixint(sa) * 256;
-            const int *h = pth->hli + fixint(ha) * 256;
+            const uint8_t *l = lt + fixint(sa) * 256;
+            const int *h = ht + fixint(ha) * 256;
             sa = fixadd(sa, s.step[0]);
             ha = fixadd(ha, s.step[1]);
-            d[x] = halftone(h[l[pred]], h[l[pgreen]], h[l[pblue]], aHalftone8x8[x & 7][yt]);
+            d[x] = halftone(h[l[mr]], h[l[mg]], h[l[mb]], aHalftone8x8[x & 7][yt]);
         }
     });
     return 0;
@@ -384,18 +396,20 @@ int f08011() {
     vtxh(p);
     const int sn = shadec(n1) * 256;
     const uint8_t *tr = ptr->lti + sn, *tg = ptg->lti + sn, *tb = ptb->lti + sn;
-    scan(p, [&](const span_s<1> &s) {
+    const int *ht = pth->hli;
+    const uint8_t ctr = trctr;
+    scan(p, [=](const span_s<1> &s) {
         uint8_t *d = yaddar[s.y];
         uint8_t *mk = transa + s.y * picw;
         const int yt = s.y & 7;
         fixed ha = s.acc[0];
         for (int x = s.xa; x <= s.xb; ++x) {
-            const int *h = pth->hli + fixint(ha) * 256;
+            const int *h = ht + fixint(ha) * 256;
             ha = fixadd(ha, s.step[0]);
-            if (mk[x] == trctr) continue;
+            if (mk[x] == ctr) continue;
             const PALETTEENTRY &o = peEntry[d[x]];
             d[x] = halftone(h[tr[o.peRed]], h[tg[o.peGreen]], h[tb[o.peBlue]], aHalftone8x8[x & 7][yt]);
-            mk[x] = trctr;
+            mk[x] = ctr;
         }
     });
     return 0;
@@ -405,21 +419,23 @@ int f08011() {
 int s08011() {
     fvtx_s<2> p[3];
     vtxsh(p);
-    scan(p, [&](const span_s<2> &s) {
+    const uint8_t *lr = ptr->lti, *lg = ptg->lti, *lb = ptb->lti;
+    const int *ht = pth->hli;
+    const uint8_t ctr = trctr;
+    scan(p, [=](const span_s<2> &s) {
         uint8_t *d = yaddar[s.y];
         uint8_t *mk = transa + s.y * picw;
         const int yt = s.y & 7;
         fixed sa = s.acc[0], ha = s.acc[1];
         for (int x = s.xa; x <= s.xb; ++x) {
             const int sn = fixint(sa) * 256;
-            const int *h = pth->hli + fixint(ha) * 256;
+            const int *h = ht + fixint(ha) * 256;
             sa = fixadd(sa, s.step[0]);
             ha = fixadd(ha, s.step[1]);
-            if (mk[x] == trctr) continue;
+            if (mk[x] == ctr) continue;
             const PALETTEENTRY &o = peEntry[d[x]];
-            d[x] = halftone(h[ptr->lti[sn + o.peRed]], h[ptg->lti[sn + o.peGreen]],
-                            h[ptb->lti[sn + o.peBlue]], aHalftone8x8[x & 7][yt]);
-            mk[x] = trctr;
+            d[x] = halftone(h[lr[sn + o.peRed]], h[lg[sn + o.peGreen]], h[lb[sn + o.peBlue]], aHalftone8x8[x & 7][yt]);
+            mk[x] = ctr;
         }
     });
     return 0;
