@@ -4,9 +4,11 @@
 // see the same load on a shared machine; the times are process CPU time,
 // which counts llvmpipe's rasteriser thread too.
 //
-//   vt_peer [--frames N] [--mesh 70k|6k|all] [--size 640x480|1920x1080|all] [--dump DIR]
+//   vt_peer [--frames N] [--mesh 70k|6k|all] [--size 640x480|1920x1080|all] [--dump DIR] [--hashes]
 //
 // --dump writes the last frame of each renderer as a PPM picture into DIR.
+// --hashes prints a hash of every frame Vortella draws (FNV-1a of the
+// picture's bytes), to compare two builds' frames one by one.
 //
 // llvmpipe runs with LP_NUM_THREADS=1 (unless the caller sets it), smooth
 // shading, one directional light, a 24-bit depth buffer and back faces
@@ -163,6 +165,7 @@ void writeppm(const std::string &file, int w, int h, const std::vector<uint8_t> 
 }
 
 std::string dumpdir;
+bool hashes = false;
 
 result run(const char *path, int w, int h, int frames) {
     result r;
@@ -231,6 +234,11 @@ result run(const char *path, int w, int h, int frames) {
             (isvt ? r.vt_cpu : r.gl_cpu) += c;
             (isvt ? r.vt_wall : r.gl_wall) += wl;
             (isvt ? r.vt_frames : r.gl_frames).push_back(c);
+            if (isvt && hashes) {
+                uint64_t hv = 14695981039346656037ull;
+                for (uint8_t b : bits) hv = (hv ^ b) * 1099511628211ull;
+                std::printf("hash %dx%d %s %d %016llx\n", picw, pich, path, i, static_cast<unsigned long long>(hv));
+            }
         }
     }
     if (!dumpdir.empty()) {
@@ -262,8 +270,14 @@ result run(const char *path, int w, int h, int frames) {
 int main(int argc, char **argv) {
     int frames = 200;
     std::string meshsel = "all", sizesel = "all";
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
+        if (a == "--hashes") {
+            hashes = true;
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc) break;
         if (a == "--frames") frames = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--mesh") meshsel = argv[i + 1];
         else if (a == "--size") sizesel = argv[i + 1];

@@ -39,18 +39,27 @@ struct pshade_s {
 // One entry of the group being drawn: its flat geometry, where its points
 // begin in cpts and spts and how many there are, and its current triangle
 // (merged groups) with the numbers there of its points, and the leaf of
-// its depth table that holds it (number leafno, -1 for none yet).
+// its depth table that holds it (number leafno, -1 for none yet), and the
+// Its triangles' flags in tvis begin at tbase (nt of them), the triangles
+// it draws this frame, in its depth table's order, at lbase in tlist (ln
+// of them, in a place of lcap).
 struct mem_grpent_s {
     mem_render_entry_s *e;
     const mem_flatgeo_s *g;
     int base, np;
+    int tbase, nt;
+    int lbase, lcap, ln;
     int t, p1, p2, p3;
-    const ddh_table_entry_a *leaf;
-    int leafno;
 };
 inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
 inline std::vector<pshade_s> spts;    // shade, highlight, texture, position
 inline std::vector<mem_grpent_s> grp; // the entries whose points are made
+// Per triangle of the group's entries, made with their points each frame:
+// 1 when the triangle faces the camera and is not wholly behind it.
+inline std::vector<uint8_t> tvis;
+// The drawable triangles of the group's entries, each entry's in the order
+// of its depth table, made each frame.
+inline std::vector<int> tlist;
 
 // Draws one frame of the loaded scene into the picture.
 void render();
@@ -112,6 +121,12 @@ int interseg(float ax1, float ay1, float az1, float ax2, float ay2, float az2,
              float bx1, float by1, float bz1, float bx2, float by2, float bz2);
 int intertri(int ax1, int ay1, float az1, int ax2, int ay2, float az2, int ax3, int ay3, float az3,
              int bx1, int by1, float bz1, int bx2, int by2, float bz2, int bx3, int by3, float bz3);
+
+// Makes the edges of e's current triangle (edge) from its pixel positions
+// and view depths. The merge selection makes them when it first needs them
+// for a triangle; whoever gives an entry a new current triangle clears
+// edgesmade.
+void mrgedges(mem_render_entry_s *e);
 
 // The entry of a merged group whose current triangle is painted next, or
 // null when every entry is exhausted.

@@ -12,103 +12,178 @@
 
 namespace vortella {
 
-int pointinseg(int ax, int ay, int bx, int by, int cx, int cy, int px, int py) {
-    if (ax != bx) {
-        // Positions of vertices near or behind the view plane reach the int
-        // limits: the differences are taken in double, exact for any ints.
-        const float a = static_cast<float>(double(by) - ay) / static_cast<float>(double(bx) - ax);
-        const float b = ay - a * ax;
-        if (cy > a * cx + b) return py > a * px + b;
-        return py <= a * px + b;
-    }
-    // Vertical line: a point on it counts as inside only when the reference
-    // point is not to its right.
-    if (cx > ax) return px > ax;
-    return px <= ax;
-}
-
-int pointintri(int ax, int ay, int bx, int by, int cx, int cy, int px, int py) {
-    return pointinseg(ax, ay, bx, by, cx, cy, px, py) &&
-           pointinseg(ax, ay, cx, cy, bx, by, px, py) &&
-           pointinseg(bx, by, cx, cy, ax, ay, px, py);
-}
-
-int anypointintri(int ax1, int ay1, int ax2, int ay2, int ax3, int ay3,
-                  int bx1, int by1, int bx2, int by2, int bx3, int by3) {
-    return pointintri(ax1, ay1, ax2, ay2, ax3, ay3, bx1, by1) ||
-           pointintri(ax1, ay1, ax2, ay2, ax3, ay3, bx2, by2) ||
-           pointintri(ax1, ay1, ax2, ay2, ax3, ay3, bx3, by3) ||
-           pointintri(bx1, by1, bx2, by2, bx3, by3, ax1, ay1) ||
-           pointintri(bx1, by1, bx2, by2, bx3, by3, ax2, ay2) ||
-           pointintri(bx1, by1, bx2, by2, bx3, by3, ax3, ay3);
-}
-
 namespace {
 
 inline float fmin2(float p, float q) { return p < q ? p : q; }
 inline float fmax2(float p, float q) { return p > q ? p : q; }
-inline bool within(float v, float p, float q) { return v >= fmin2(p, q) && v <= fmax2(p, q); }
+inline bool within(float v, float lo, float hi) { return v >= lo && v <= hi; }
 
-// Depth along a segment at position t, interpolated linearly between the
-// ends (t is x, or y for a vertical segment).
-inline float zat(float x, float px1, float pz1, float px2, float pz2) {
-    const float a3 = (pz2 - pz1) / (px2 - px1);
-    const float b3 = pz1 - a3 * px1;
-    return a3 * x + b3;
+// The crossing test's part of an edge from (x1, y1, z1) to (x2, y2, z2).
+// The depth along the edge is interpolated linearly between the ends, by x,
+// or by y for a vertical edge.
+void mkcross(mrgedge_s &g, float x1, float y1, float z1, float x2, float y2, float z2) {
+    g.x1 = x1, g.y1 = y1, g.z1 = z1, g.x2 = x2, g.y2 = y2, g.z2 = z2;
+    g.xmin = fmin2(x1, x2), g.xmax = fmax2(x1, x2), g.ymin = fmin2(y1, y2), g.ymax = fmax2(y1, y2);
+    g.vert = x1 == x2;
+    g.a = g.b = g.c = g.d = 0.0f;
+    if (!g.vert) {
+        g.a = (y2 - y1) / (x2 - x1);
+        g.b = y1 - g.a * x1;
+        g.c = (z2 - z1) / (x2 - x1);
+        g.d = z1 - g.c * x1;
+    } else if (y1 != y2) {
+        g.c = (z2 - z1) / (y2 - y1);
+        g.d = z1 - g.c * y1;
+    }
 }
 
-}  // namespace
-
-int interseg(float ax1, float ay1, float az1, float ax2, float ay2, float az2,
-             float bx1, float by1, float bz1, float bx2, float by2, float bz2) {
-    // Segments that share an end point do not cross.
-    if ((ax1 == bx1 && ay1 == by1) || (ax1 == bx2 && ay1 == by2) || (ax2 == bx1 && ay2 == by1) ||
-        (ax2 == bx2 && ay2 == by2))
-        return 0;
-    float za, zb;
-    if (ax1 != ax2 && bx1 != bx2) {
-        const float a1 = (ay2 - ay1) / (ax2 - ax1), b1 = ay1 - a1 * ax1;
-        const float a2 = (by2 - by1) / (bx2 - bx1), b2 = by1 - a2 * bx1;
-        if (a1 == a2) return 0;   // parallel, even on one line
-        const float xi = (b1 - b2) / (a2 - a1);
-        if (!within(xi, ax1, ax2) || !within(xi, bx1, bx2)) return 0;
-        za = zat(xi, ax1, az1, ax2, az2);
-        zb = zat(xi, bx1, bz1, bx2, bz2);
-    } else if (ax1 != ax2) {
-        // B vertical: only A's span is tested.
-        const float a1 = (ay2 - ay1) / (ax2 - ax1), b1 = ay1 - a1 * ax1;
-        const float yi = a1 * bx1 + b1;
-        if (!within(yi, ay1, ay2)) return 0;
-        if (by1 == by2) return 0;
-        za = zat(bx1, ax1, az1, ax2, az2);
-        zb = zat(yi, by1, bz1, by2, bz2);
+// The point test's part of the line through (ax, ay) and (bx, by), with
+// (cx, cy) the corner that marks the inner side.
+void mkside(mrgedge_s &g, int ax, int ay, int bx, int by, int cx, int cy) {
+    g.ix1 = ax, g.iy1 = ay, g.ix2 = bx;
+    g.pa = g.pb = 0.0f;
+    if (ax != bx) {
+        // Positions of vertices near or behind the view plane reach the int
+        // limits: the differences are taken in double, exact for any ints.
+        g.pa = static_cast<float>(double(by) - ay) / static_cast<float>(double(bx) - ax);
+        g.pb = ay - g.pa * ax;
+        g.cside = cy > g.pa * cx + g.pb;
     } else {
-        if (bx1 == bx2) return 0;
+        g.cside = cx > ax;
+    }
+}
+
+// Whether p lies on the inner side of edge g. A point on a vertical line
+// counts as inside only when the inner side is not to its right.
+inline bool onside(const mrgedge_s &g, int px, int py) {
+    if (g.ix1 != g.ix2) {
+        const float v = g.pa * px + g.pb;
+        return g.cside ? py > v : py <= v;
+    }
+    return g.cside ? px > g.ix1 : px <= g.ix1;
+}
+
+inline bool inside(const mrgedge_s *g, int px, int py) {
+    return onside(g[0], px, py) && onside(g[1], px, py) && onside(g[2], px, py);
+}
+
+// Edges 1-2, 1-3 and 2-3 of triangle (x, y, z), each with the third corner.
+void mkedges(mrgedge_s *g, const int *x, const int *y, const float *z) {
+    static const int ends[3][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0}};
+    for (int k = 0; k < 3; ++k) {
+        const int i = ends[k][0], j = ends[k][1], r = ends[k][2];
+        mkcross(g[k], float(x[i]), float(y[i]), z[i], float(x[j]), float(y[j]), z[j]);
+        mkside(g[k], x[i], y[i], x[j], y[j], x[r], y[r]);
+    }
+}
+
+// Segments that share an end point do not cross.
+inline bool shareend(const mrgedge_s &a, const mrgedge_s &b) {
+    return (a.x1 == b.x1 && a.y1 == b.y1) || (a.x1 == b.x2 && a.y1 == b.y2) || (a.x2 == b.x1 && a.y2 == b.y1) ||
+           (a.x2 == b.x2 && a.y2 == b.y2);
+}
+
+// 0 when edges a and b do not cross, else 1 when b is nearer at the
+// crossing, 2 when a is.
+int crossing(const mrgedge_s &a, const mrgedge_s &b) {
+    float za, zb;
+    if (!a.vert && !b.vert) {
+        // A crossing lies in both spans of x: none when they are apart.
+        if (a.xmax < b.xmin || b.xmax < a.xmin || shareend(a, b)) return 0;
+        if (a.a == b.a) return 0;   // parallel, even on one line
+        const float xi = (a.b - b.b) / (b.a - a.a);
+        if (!within(xi, a.xmin, a.xmax) || !within(xi, b.xmin, b.xmax)) return 0;
+        za = a.c * xi + a.d;
+        zb = b.c * xi + b.d;
+    } else if (shareend(a, b)) {
+        return 0;
+    } else if (!a.vert) {
+        // B vertical: only A's span is tested.
+        const float yi = a.a * b.x1 + a.b;
+        if (!within(yi, a.ymin, a.ymax)) return 0;
+        if (b.y1 == b.y2) return 0;
+        za = a.c * b.x1 + a.d;
+        zb = b.c * yi + b.d;
+    } else {
+        if (b.vert) return 0;
         // A vertical: only B's span is tested.
-        const float a2 = (by2 - by1) / (bx2 - bx1), b2 = by1 - a2 * bx1;
-        const float yi = a2 * ax1 + b2;
-        if (!within(yi, by1, by2)) return 0;
-        if (ay1 == ay2) return 0;
-        za = zat(yi, ay1, az1, ay2, az2);
-        zb = zat(ax1, bx1, bz1, bx2, bz2);
+        const float yi = b.a * a.x1 + b.b;
+        if (!within(yi, b.ymin, b.ymax)) return 0;
+        if (a.y1 == a.y2) return 0;
+        za = a.c * yi + a.d;
+        zb = b.c * a.x1 + b.d;
     }
     return zb < za ? 1 : 2;
 }
 
+// The first crossing of an edge of a with an edge of b, a's edges outside.
+int crossings(const mrgedge_s *a, const mrgedge_s *b) {
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (const int r = crossing(a[i], b[j])) return r;
+    return 0;
+}
+
+// Whether a corner of triangle b lies in triangle a (edges ga), or a corner
+// of a in b (edges gb).
+bool anyinside(const mrgedge_s *ga, const int *ax, const int *ay, const mrgedge_s *gb, const int *bx,
+               const int *by) {
+    for (int k = 0; k < 3; ++k)
+        if (inside(ga, bx[k], by[k])) return true;
+    for (int k = 0; k < 3; ++k)
+        if (inside(gb, ax[k], ay[k])) return true;
+    return false;
+}
+
+}  // namespace
+
+int pointinseg(int ax, int ay, int bx, int by, int cx, int cy, int px, int py) {
+    mrgedge_s g;
+    mkside(g, ax, ay, bx, by, cx, cy);
+    return onside(g, px, py);
+}
+
+int pointintri(int ax, int ay, int bx, int by, int cx, int cy, int px, int py) {
+    const int x[3] = {ax, bx, cx}, y[3] = {ay, by, cy};
+    const float z[3] = {0, 0, 0};
+    mrgedge_s g[3];
+    mkedges(g, x, y, z);
+    return inside(g, px, py);
+}
+
+int anypointintri(int ax1, int ay1, int ax2, int ay2, int ax3, int ay3,
+                  int bx1, int by1, int bx2, int by2, int bx3, int by3) {
+    const int ax[3] = {ax1, ax2, ax3}, ay[3] = {ay1, ay2, ay3}, bx[3] = {bx1, bx2, bx3}, by[3] = {by1, by2, by3};
+    const float z[3] = {0, 0, 0};
+    mrgedge_s ga[3], gb[3];
+    mkedges(ga, ax, ay, z);
+    mkedges(gb, bx, by, z);
+    return anyinside(ga, ax, ay, gb, bx, by);
+}
+
+int interseg(float ax1, float ay1, float az1, float ax2, float ay2, float az2,
+             float bx1, float by1, float bz1, float bx2, float by2, float bz2) {
+    mrgedge_s a, b;
+    mkcross(a, ax1, ay1, az1, ax2, ay2, az2);
+    mkcross(b, bx1, by1, bz1, bx2, by2, bz2);
+    return crossing(a, b);
+}
+
 int intertri(int ax1, int ay1, float az1, int ax2, int ay2, float az2, int ax3, int ay3, float az3,
              int bx1, int by1, float bz1, int bx2, int by2, float bz2, int bx3, int by3, float bz3) {
-    const float pax[3] = {float(ax1), float(ax2), float(ax3)}, pay[3] = {float(ay1), float(ay2), float(ay3)};
-    const float paz[3] = {az1, az2, az3};
-    const float pbx[3] = {float(bx1), float(bx2), float(bx3)}, pby[3] = {float(by1), float(by2), float(by3)};
-    const float pbz[3] = {bz1, bz2, bz3};
-    static const int edges[3][2] = {{0, 1}, {0, 2}, {1, 2}};
-    for (const auto &ea : edges)
-        for (const auto &eb : edges) {
-            int r = interseg(pax[ea[0]], pay[ea[0]], paz[ea[0]], pax[ea[1]], pay[ea[1]], paz[ea[1]],
-                             pbx[eb[0]], pby[eb[0]], pbz[eb[0]], pbx[eb[1]], pby[eb[1]], pbz[eb[1]]);
-            if (r) return r;
-        }
-    return 0;
+    const int ax[3] = {ax1, ax2, ax3}, ay[3] = {ay1, ay2, ay3}, bx[3] = {bx1, bx2, bx3}, by[3] = {by1, by2, by3};
+    const float az[3] = {az1, az2, az3}, bz[3] = {bz1, bz2, bz3};
+    mrgedge_s ga[3], gb[3];
+    mkedges(ga, ax, ay, az);
+    mkedges(gb, bx, by, bz);
+    return crossings(ga, gb);
+}
+
+void mrgedges(mem_render_entry_s *e) {
+    const int x[3] = {e->sx1, e->sx2, e->sx3}, y[3] = {e->sy1, e->sy2, e->sy3};
+    const float z[3] = {e->vz1, e->vz2, e->vz3};
+    mkedges(e->edge, x, y, z);
+    e->edgesmade = true;
 }
 
 namespace {
@@ -133,7 +208,7 @@ inline void sides(const mem_render_entry_s *p, const mem_render_entry_s *q, int 
 }
 
 // True when E is to be painted before B.
-bool takes(const mem_render_entry_s *b, const mem_render_entry_s *e) {
+bool takes(mem_render_entry_s *b, mem_render_entry_s *e) {
     const float sd = b->vzmax - b->vzmin, dz = e->vzmax - e->vzmin;
     const bool centre = e->vzmax + e->vzmin > b->vzmax + b->vzmin;
     int front, behind;
@@ -163,13 +238,14 @@ bool takes(const mem_render_entry_s *b, const mem_render_entry_s *e) {
     if (!overlap(b->vzmin, b->vzmax, e->vzmin, e->vzmax) || !overlap(b->sxmin, b->sxmax, e->sxmin, e->sxmax) ||
         !overlap(b->symin, b->symax, e->symin, e->symax))
         return centre;
-    const int r = intertri(b->sx1, b->sy1, b->vz1, b->sx2, b->sy2, b->vz2, b->sx3, b->sy3, b->vz3,
-                           e->sx1, e->sy1, e->vz1, e->sx2, e->sy2, e->vz2, e->sx3, e->sy3, e->vz3);
+    for (mem_render_entry_s *x : {b, e})
+        if (!x->edgesmade) mrgedges(x);
+    const int r = crossings(b->edge, e->edge);
     if (r == 2) return true;
     if (r == 1) return false;
-    if (!anypointintri(b->sx1, b->sy1, b->sx2, b->sy2, b->sx3, b->sy3, e->sx1, e->sy1, e->sx2, e->sy2, e->sx3,
-                       e->sy3))
-        return centre;
+    const int bx[3] = {b->sx1, b->sx2, b->sx3}, by[3] = {b->sy1, b->sy2, b->sy3};
+    const int ex[3] = {e->sx1, e->sx2, e->sx3}, ey[3] = {e->sy1, e->sy2, e->sy3};
+    if (!anyinside(b->edge, bx, by, e->edge, ex, ey)) return centre;
     sides(b, e, front, behind);
     if (front == 3) return true;
     if (front == 0) return false;

@@ -260,15 +260,34 @@ inline void trivalues(const mem_render_entry_s *e, const mem_grpent_s &m, int pa
 }
 
 // Triangle t of m's entry, steps 3, 4 and 8 of the pipeline: whether it has
-// a plane, faces the camera and is not wholly behind it. The plane was made
-// with the flat copy; a triangle without one has xpx = NaN and fails the
-// back-face test.
+// a plane, faces the camera and is not wholly behind it, as the entry's
+// points were made this frame.
 inline bool drawable(const mem_grpent_s &m, int t) {
-    if (unsigned(t) >= m.g->triangles.size()) return false;
-    const mem_flattri_s &tr = m.g->triangles[size_t(t)];
-    if (!(tr.wnx * camx + tr.wny * camy + tr.wnz * camz > tr.xpx)) return false;
-    return !(cpts[size_t(m.base + tr.pt1)].z < 0.0f && cpts[size_t(m.base + tr.pt2)].z < 0.0f &&
-             cpts[size_t(m.base + tr.pt3)].z < 0.0f);
+    return unsigned(t) < unsigned(m.nt) && tvis[size_t(m.tbase + t)];
+}
+
+// The depth tables list triangles by depth, so drawing them in that order
+// jumps across the triangle and point arrays and waits on memory for
+// nearly every record. Reading ahead hides it: at place j of an entry's
+// list of drawable triangles, the record of the triangle `ahead` places on
+// is fetched, and the points of the one half as far (whose record has
+// arrived by then). Fetches change no value.
+constexpr int ahead = 16;
+
+inline void fetchpoint(const mem_grpent_s &m, int p) {
+    __builtin_prefetch(&cpts[size_t(m.base + p)]);
+    __builtin_prefetch(&spts[size_t(m.base + p)]);
+    __builtin_prefetch(&m.g->points[size_t(p)]);
+}
+
+inline void fetchahead(const mem_grpent_s &m, const int *list, int j) {
+    if (j + ahead < m.ln) __builtin_prefetch(&m.g->triangles[size_t(list[j + ahead])]);
+    if (j + ahead / 2 < m.ln) {
+        const mem_flattri_s &tr = m.g->triangles[size_t(list[j + ahead / 2])];
+        fetchpoint(m, tr.pt1);
+        fetchpoint(m, tr.pt2);
+        fetchpoint(m, tr.pt3);
+    }
 }
 
 // Copies the values of a triangle into the per-triangle globals that
@@ -290,7 +309,11 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     if (m && (m->g != g || size_t(m->np) != g->points.size())) return false;
     if (!m) {
         const int base = grp.empty() ? 0 : grp.back().base + grp.back().np;
-        grp.push_back({e, g, base, int(g->points.size()), 0, 0, 0, 0, nullptr, -1});
+        const int tbase = grp.empty() ? 0 : grp.back().tbase + grp.back().nt;
+        const int lbase = grp.empty() ? 0 : grp.back().lbase + grp.back().lcap;
+        const int lcap = std::max(e->no_ddh, 0);
+        grp.push_back({e, g, base, int(g->points.size()), tbase, int(g->triangles.size()), lbase, lcap, 0, 0, 0,
+                       0, 0});
         m = &grp.back();
     }
     const size_t n = g->points.size(), end = size_t(m->base) + n;
@@ -318,6 +341,35 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
         }
     }
     clipprep(c, int(n));
+    // 3, 4 and 8 for every triangle, in the order the triangles are
+    // stored. A triangle without a plane has xpx = NaN and fails the
+    // back-face test.
+    const size_t nt = g->triangles.size(), tend = size_t(m->tbase) + nt;
+    if (tvis.size() < tend) tvis.resize(tend);
+    uint8_t *v = tvis.data() + m->tbase;
+    const mem_flattri_s *tr = g->triangles.data();
+    const float ex = camx, ey = camy, ez = camz;
+    for (size_t i = 0; i < nt; ++i) {
+        const mem_flattri_s &t = tr[i];
+        v[i] = t.wnx * ex + t.wny * ey + t.wnz * ez > t.xpx &&
+               !(c[t.pt1].z < 0.0f && c[t.pt2].z < 0.0f && c[t.pt3].z < 0.0f);
+    }
+    // The drawable triangles in the depth table's order, a leaf of 32 at a
+    // time; a missing leaf reads as triangle 0, like any missing slot of a
+    // paged table. The entry's place holds as many as its table.
+    if (m->lcap < e->no_ddh) return false;
+    if (tlist.size() < size_t(m->lbase) + size_t(m->lcap)) tlist.resize(size_t(m->lbase) + size_t(m->lcap));
+    int *l = tlist.data() + m->lbase, n2 = 0;
+    for (int j = 0; j < e->no_ddh;) {
+        const ddh_table_entry_a *leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
+        const int last = std::min(e->no_ddh, (j | 31) + 1);
+        for (; j < last; ++j) {
+            const int t = leaf ? leaf->p[j & 31] : 0;
+            l[n2] = t;
+            n2 += drawable(*m, t);
+        }
+    }
+    m->ln = n2;
     return true;
 }
 
@@ -413,21 +465,16 @@ void single(mem_render_entry_s *e) {
     const mem_grpent_s &m = grp[0];
     const int part = rtpart(e->type);
     const bool smooth = e->type >= RT_SMOOTH;
-    for (int j = 0; j < e->no_ddh;) {
-        // The table a leaf of 32 at a time; a missing leaf reads as triangle
-        // 0, like any missing slot of a paged table.
-        const ddh_table_entry_a *leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
-        const int end = std::min(e->no_ddh, (j | 31) + 1);
-        for (; j < end; ++j) {
-            const int t = leaf ? leaf->p[j & 31] : 0;
-            if (!drawable(m, t)) continue;
-            const mem_flattri_s &tr = m.g->triangles[size_t(t)];
-            trival_s v;
-            trivalues(e, m, part, smooth, t, tr, v);
-            setvalues(v);
-            draw(e, false, cpts[size_t(m.base + tr.pt1)], cpts[size_t(m.base + tr.pt2)],
-                 cpts[size_t(m.base + tr.pt3)]);
-        }
+    const int *list = tlist.data() + m.lbase;
+    for (int j = 0; j < m.ln; ++j) {
+        fetchahead(m, list, j);
+        const int t = list[j];
+        const mem_flattri_s &tr = m.g->triangles[size_t(t)];
+        trival_s v;
+        trivalues(e, m, part, smooth, t, tr, v);
+        setvalues(v);
+        draw(e, false, cpts[size_t(m.base + tr.pt1)], cpts[size_t(m.base + tr.pt2)],
+             cpts[size_t(m.base + tr.pt3)]);
     }
 }
 
@@ -452,25 +499,18 @@ void keep(mem_grpent_s &m, int t) {
     e->wnx = tr.wnx, e->wny = tr.wny, e->wnz = tr.wnz, e->xpx = tr.xpx;
     e->vzmax = std::fmax(e->vz1, std::fmax(e->vz2, e->vz3));
     e->vzmin = std::fmin(e->vz1, std::fmin(e->vz2, e->vz3));
+    e->edgesmade = false;
 }
 
-// Finds the entry's next drawable triangle from `currtri` on and keeps it,
-// or marks the entry exhausted.
+// Keeps the entry's drawable triangle number `currtri` (a place in its
+// list), or marks the entry exhausted.
 void advance(mem_grpent_s &m) {
     mem_render_entry_s *e = m.e;
-    for (; e->currtri < e->no_ddh; ++e->currtri) {
-        // The depth table a leaf of 32 at a time; a missing leaf reads as
-        // triangle 0, like any missing slot of a paged table.
-        const int j = e->currtri;
-        if (j >> 5 != m.leafno) {
-            m.leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
-            m.leafno = j >> 5;
-        }
-        const int t = m.leaf ? m.leaf->p[j & 31] : 0;
-        if (drawable(m, t)) {
-            keep(m, t);
-            return;
-        }
+    if (e->currtri < m.ln) {
+        const int *list = tlist.data() + m.lbase;
+        fetchahead(m, list, e->currtri);
+        keep(m, list[e->currtri]);
+        return;
     }
     e->vzmax = exhausted;
 }
@@ -515,6 +555,8 @@ void merged(mem_render_entry_s *head) {
 }  // namespace
 
 void render() {
+    // The scene's tables may have been made again since the last frame.
+    ++fillgen;
     reapbase = nullptr;
     rendlist();
     dobackground();

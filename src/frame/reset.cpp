@@ -17,6 +17,8 @@ void reset_frame() {
     tmapfacx = tmapfacy = 0;
     std::vector<clipv_s>().swap(cpts);
     std::vector<pshade_s>().swap(spts);
+    std::vector<uint8_t>().swap(tvis);
+    std::vector<int>().swap(tlist);
     std::vector<mem_grpent_s>().swap(grp);
 }
 

@@ -108,8 +108,14 @@ inline rgb_s flatcolour() {
 template <int K, class Row, class In, class Out>
 inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
     static_assert(K >= 2, "a textured filler interpolates both texture coordinates");
-    const texmap_s tex{pta->ap, pti->api};
+    const texmap_s tab{pta->ap, pti->api};
     scan(p, [&](const span_s<K> &s) {
+        // Copies of the table addresses and the pixel rules for the span:
+        // the pixel stores may alias anything reached through a reference,
+        // so the loop would read them again for every pixel.
+        const texmap_s tex = tab;
+        const In pin = in;
+        const Out pout = out;
         uint8_t *d = yaddar[s.y];
         const auto r = rowof(s.y & 7);
         fixed a[K], st[K];
@@ -122,7 +128,7 @@ inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
                     v[k] = fixint(a[k]);
                     a[k] = fixadd(a[k], st[k]);
                 }
-                d[x] = in(v, tex.at(v[K - 2], v[K - 1]), r, x);
+                d[x] = pin(v, tex.at(v[K - 2], v[K - 1]), r, x);
             }
             return;
         }
@@ -133,7 +139,7 @@ inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
                 a[k] = fixadd(a[k], st[k]);
             }
             const int tu = v[K - 2], tv = v[K - 1];
-            d[x] = texin(tu, tv) ? in(v, tex.at(tu, tv), r, x) : out(v, r, x);
+            d[x] = texin(tu, tv) ? pin(v, tex.at(tu, tv), r, x) : pout(v, r, x);
         }
     });
 }
@@ -148,11 +154,16 @@ inline const uint8_t *thresholds(int yt) { return aHalftoneRows[yt]; }
 // table entries written.
 constexpr int64_t folduse = 64, foldmake = 4096;
 
+// Twice the area of triangle p, taken in 64 bits: it stands for the pixels.
+template <int K>
+inline int64_t area2(const fvtx_s<K> *p) {
+    return std::abs((int64_t(p[1].x) - p[0].x) * (int64_t(p[2].y) - p[0].y) -
+                    (int64_t(p[2].x) - p[0].x) * (int64_t(p[1].y) - p[0].y));
+}
+
 // 0: no fold for triangle p; 1: one already made; 2: one made if need be.
-// Twice the area, taken in 64 bits, stands for the pixels.
 inline int foldwant(const fvtx_s<2> *p) {
-    const int64_t a2 = std::abs((int64_t(p[1].x) - p[0].x) * (int64_t(p[2].y) - p[0].y) -
-                                (int64_t(p[2].x) - p[0].x) * (int64_t(p[1].y) - p[0].y));
+    const int64_t a2 = area2(p);
     return a2 >= 2 * foldmake ? 2 : a2 >= 2 * folduse ? 1 : 0;
 }
 
@@ -183,8 +194,9 @@ inline void foldscan(fvtx_s<2> *p, const halftone_fold_s *h, rgb_s c) {
 int f08000() {
     fvtx_s<0> p[3];
     vtx0(p);
-    const rgb_s c = flatcolour();
+    const rgb_s colour = flatcolour();
     scan(p, [&](const span_s<0> &s) {
+        const rgb_s c = colour;   // kept in registers while the pixels are stored
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
         if (s.xb - s.xa <= 20) {
@@ -206,18 +218,32 @@ int f08000() {
     return 0;
 }
 
-// Smooth: L(s, m).
+// Smooth: L(s, m). With the material's table a pixel is one read.
 int s08000() {
     fvtx_s<1> p[3];
     vtxs(p);
-    scan(p, [&](const span_s<1> &s) {
+    if (const halftone_shade_s *h = halftone_shade(area2(p) / 2)) {
+        scan(p, [&](const span_s<1> &s) {
+            uint8_t *d = yaddar[s.y];
+            const uint8_t *const *row = h->at[s.y & 7];
+            fixed sa = s.acc[0];
+            for (int x = s.xa; x <= s.xb; ++x) {
+                d[x] = row[x & 7][fixint(sa)];
+                sa = fixadd(sa, s.step[0]);
+            }
+        });
+        return 0;
+    }
+    const uint8_t *lt = ptl->lti;
+    const uint8_t mr = pred, mg = pgreen, mb = pblue;
+    scan(p, [=](const span_s<1> &s) {
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
         fixed sa = s.acc[0];
         for (int x = s.xa; x <= s.xb; ++x) {
-            const uint8_t *l = ptl->lti + fixint(sa) * 256;
+            const uint8_t *l = lt + fixint(sa) * 256;
             sa = fixadd(sa, s.step[0]);
-            d[x] = halftone(l[pred], l[pgreen], l[pblue], aHalftone8x8[x & 7][yt]);
+            d[x] = halftone(l[mr], l[mg], l[mb], aHalftone8x8[x & 7][yt]);
         }
     });
     return 0;
@@ -227,16 +253,19 @@ int s08000() {
 int s08010() {
     fvtx_s<2> p[3];
     vtxsh(p);
-    scan(p, [&](const span_s<2> &s) {
+    const uint8_t *lt = ptl->lti;
+    const int *ht = pth->hli;
+    const uint8_t mr = pred, mg = pgreen, mb = pblue;
+    scan(p, [=](const span_s<2> &s) {
         uint8_t *d = yaddar[s.y];
         const int yt = s.y & 7;
         fixed sa = s.acc[0], ha = s.acc[1];
         for (int x = s.xa; x <= s.xb; ++x) {
-            const uint8_t *l = ptl->lti + fixint(sa) * 256;
-            const int *h = pth->hli + fixint(ha) * 256;
+            const uint8_t *l = lt + fixint(sa) * 256;
+            const int *h = ht + fixint(ha) * 256;
             sa = fixadd(sa, s.step[0]);
             ha = fixadd(ha, s.step[1]);
-            d[x] = halftone(h[l[pred]], h[l[pgreen]], h[l[pblue]], aHalftone8x8[x & 7][yt]);
+            d[x] = halftone(h[l[mr]], h[l[mg]], h[l[mb]], aHalftone8x8[x & 7][yt]);
         }
     });
     return 0;
@@ -367,18 +396,20 @@ int f08011() {
     vtxh(p);
     const int sn = shadec(n1) * 256;
     const uint8_t *tr = ptr->lti + sn, *tg = ptg->lti + sn, *tb = ptb->lti + sn;
-    scan(p, [&](const span_s<1> &s) {
+    const int *ht = pth->hli;
+    const uint8_t ctr = trctr;
+    scan(p, [=](const span_s<1> &s) {
         uint8_t *d = yaddar[s.y];
         uint8_t *mk = transa + s.y * picw;
         const int yt = s.y & 7;
         fixed ha = s.acc[0];
         for (int x = s.xa; x <= s.xb; ++x) {
-            const int *h = pth->hli + fixint(ha) * 256;
+            const int *h = ht + fixint(ha) * 256;
             ha = fixadd(ha, s.step[0]);
-            if (mk[x] == trctr) continue;
+            if (mk[x] == ctr) continue;
             const PALETTEENTRY &o = peEntry[d[x]];
             d[x] = halftone(h[tr[o.peRed]], h[tg[o.peGreen]], h[tb[o.peBlue]], aHalftone8x8[x & 7][yt]);
-            mk[x] = trctr;
+            mk[x] = ctr;
         }
     });
     return 0;
@@ -388,21 +419,23 @@ int f08011() {
 int s08011() {
     fvtx_s<2> p[3];
     vtxsh(p);
-    scan(p, [&](const span_s<2> &s) {
+    const uint8_t *lr = ptr->lti, *lg = ptg->lti, *lb = ptb->lti;
+    const int *ht = pth->hli;
+    const uint8_t ctr = trctr;
+    scan(p, [=](const span_s<2> &s) {
         uint8_t *d = yaddar[s.y];
         uint8_t *mk = transa + s.y * picw;
         const int yt = s.y & 7;
         fixed sa = s.acc[0], ha = s.acc[1];
         for (int x = s.xa; x <= s.xb; ++x) {
             const int sn = fixint(sa) * 256;
-            const int *h = pth->hli + fixint(ha) * 256;
+            const int *h = ht + fixint(ha) * 256;
             sa = fixadd(sa, s.step[0]);
             ha = fixadd(ha, s.step[1]);
-            if (mk[x] == trctr) continue;
+            if (mk[x] == ctr) continue;
             const PALETTEENTRY &o = peEntry[d[x]];
-            d[x] = halftone(h[ptr->lti[sn + o.peRed]], h[ptg->lti[sn + o.peGreen]],
-                            h[ptb->lti[sn + o.peBlue]], aHalftone8x8[x & 7][yt]);
-            mk[x] = trctr;
+            d[x] = halftone(h[lr[sn + o.peRed]], h[lg[sn + o.peGreen]], h[lb[sn + o.peBlue]], aHalftone8x8[x & 7][yt]);
+            mk[x] = ctr;
         }
     });
     return 0;
@@ -430,6 +463,57 @@ const halftone_fold_s *halftone_fold(const uint8_t *map, bool make) {
         for (int x = 0; x < 8; ++x) f.at[y][x] = f.lv[aHalftoneRows[y][x]][0];
     f.made = true;
     return &f;
+}
+
+const halftone_shade_s *halftone_shade(int64_t pixels) {
+    shade_memo_s *m = nullptr;
+    for (shade_memo_s &c : shmemo)
+        if (c.l == ptl && c.r == pred && c.g == pgreen && c.b == pblue) {
+            m = &c;
+            break;
+        }
+    if (!m) {
+        m = &shmemo[shmemonext];
+        shmemonext = (shmemonext + 1) % shadememos;
+        *m = {ptl, pred, pgreen, pblue, 0, nullptr, 0};
+    }
+    if (m->gen != fillgen) {
+        // The key by the shading table's contents now.
+        m->gen = fillgen;
+        m->h = nullptr;
+        uint8_t key[3][256];
+        for (int v = 0; v < 256; ++v) {
+            const uint8_t *l = ptl->lti + v * 256;
+            key[0][v] = l[pred], key[1][v] = l[pgreen], key[2][v] = l[pblue];
+        }
+        for (const halftone_shade_s &h : shades)
+            if (h.made && std::memcmp(h.key, key, sizeof key) == 0) {
+                m->h = &h;
+                break;
+            }
+    }
+    if (m->h) return m->h;
+    // Made once the material has drawn as many pixels without it as the
+    // table has entries, so making it never costs more than the pixels it
+    // serves did.
+    m->pixels += pixels;
+    if (m->pixels < int64_t(sizeof shades[0].pal)) return nullptr;
+    halftone_shade_s &h = shades[shadenext];
+    shadenext = (shadenext + 1) % shadecount;
+    // A table replaced may be remembered by another material: forget it.
+    for (shade_memo_s &c : shmemo)
+        if (c.h == &h) c.h = nullptr, c.gen = 0;
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t *l = ptl->lti + v * 256;
+        h.key[0][v] = l[pred], h.key[1][v] = l[pgreen], h.key[2][v] = l[pblue];
+    }
+    for (int t = 0; t < 51; ++t)
+        for (int v = 0; v < 256; ++v) h.pal[t][v] = halftone(h.key[0][v], h.key[1][v], h.key[2][v], t);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) h.at[y][x] = h.pal[aHalftoneRows[y][x]];
+    h.made = true;
+    m->h = &h;
+    return &h;
 }
 
 }  // namespace vortella

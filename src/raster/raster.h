@@ -163,6 +163,46 @@ inline int foldnext;               // the fold replaced next
 // one made now in place of the oldest; null when there is none.
 const halftone_fold_s *halftone_fold(const uint8_t *map, bool make);
 
+// Palette indices of one smooth, plain material, for the smooth filler:
+// pal[t][s] is the halftone index, under threshold t, of shade s of the
+// material colour (its three channels read from the shading table), so a
+// pixel costs one read. at[y][x] points at pal[aHalftoneRows[y][x]]. key
+// holds the red, green and blue of every shade: a table depends on them
+// alone and serves any material and frame with the same ones.
+struct halftone_shade_s {
+    bool made;
+    uint8_t key[3][256];
+    const uint8_t *at[8][8];
+    uint8_t pal[51][256];
+};
+constexpr int shadecount = 4;
+inline halftone_shade_s shades[shadecount];
+inline int shadenext;   // the table replaced next
+
+// Which table a material (shading table, colour) has, looked up by the key
+// once a frame and then remembered by the material, with the pixels the
+// material drew without one (a table is made once they are as many as it
+// has entries).
+struct shade_memo_s {
+    const litea *l;
+    uint8_t r, g, b;
+    unsigned gen;
+    const halftone_shade_s *h;
+    int64_t pixels;
+};
+constexpr int shadememos = 8;
+inline shade_memo_s shmemo[shadememos];
+inline int shmemonext;
+
+// Moves on whenever the tables the fillers read may have changed contents
+// (the frame renderer at the start of every frame): what was remembered
+// under an older value is looked up again.
+inline unsigned fillgen = 1;
+
+// The table of the current material (ptl, pred, pgreen, pblue) for a
+// triangle of about `pixels` pixels, or null while there is none.
+const halftone_shade_s *halftone_shade(int64_t pixels);
+
 int f08000();   // flat
 int s08000();   // smooth
 int s08010();   // smooth, highlighted

@@ -21,6 +21,11 @@ void reset_raster() {
     trctr = 0;
     for (halftone_fold_s &f : folds) f.made = false;
     foldnext = 0;
+    for (halftone_shade_s &h : shades) h.made = false;
+    shadenext = 0;
+    for (shade_memo_s &m : shmemo) m = {};
+    shmemonext = 0;
+    ++fillgen;
 }
 
 }  // namespace vortella

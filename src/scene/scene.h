@@ -149,6 +149,23 @@ enum : int {
 // The material part of a render type.
 inline int rtpart(int type) { return type % 100; }
 
+// One edge of a merged entry's current triangle on the screen, from corner
+// i to corner j (edges 0, 1, 2: corners 1-2, 1-3, 2-3), with what the merge
+// selection's tests take from it, made once for the triangle when a test
+// first needs them:
+// the line y = a x + b and the depth z = c x + d along it (z = c y + d when
+// the edge is vertical) for the crossing test; the line y = pa x + pb and
+// the third corner's side of it (above, or right of a vertical edge) for
+// the point-in-triangle test.
+struct mrgedge_s {
+    float x1, y1, z1, x2, y2, z2;
+    float xmin, xmax, ymin, ymax;
+    float a, b, c, d;
+    float pa, pb;
+    int ix1, iy1, ix2;
+    bool vert, cside;
+};
+
 struct mem_render_entry_s {
     int type;         // render type: geometry part + material part (RT_*)
     int off_screen;
@@ -170,6 +187,8 @@ struct mem_render_entry_s {
     float vx1, vy1, vz1, vx2, vy2, vz2, vx3, vy3, vz3;
     float wnx, wny, wnz, xpx;
     int sx1, sy1, sx2, sy2, sx3, sy3;
+    mrgedge_s edge[3];
+    bool edgesmade;   // edge[] belongs to the current triangle
     int sn1, sn2, sn3;
     int hl1, hl2, hl3;
     int stx1, sty1, stx2, sty2, stx3, sty3;

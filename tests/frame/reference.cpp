@@ -4,11 +4,14 @@
 // and maps its three vertices itself, and goes to clipt0/1/2 directly. The
 // frame identity test draws every frame with this and with render() and
 // compares the pictures byte for byte. It shares loadmat's material set-up,
-// pickfiller, the clippers, the fillers and the merge selection with the
-// library.
+// pickfiller, the clippers and the fillers with the library; its merge
+// selection takes the overlap tests' public forms, which make the edges
+// of both triangles afresh for every comparison instead of reading those
+// made when a triangle is taken.
 #include "frame/reference.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "frame/frame.h"
 #include "pipeline/pipeline.h"
@@ -305,6 +308,83 @@ void fetch(const mem_render_entry_s *e) {
 
 constexpr float exhausted = -666.0f;
 
+// Overlap of (i1, i2) and (j1, j2): an end of one strictly inside the other.
+// Identical intervals therefore do not overlap.
+template <class T>
+inline bool overlap(T i1, T i2, T j1, T j2) {
+    return (j1 < i2 && i2 < j2) || (j1 < i1 && i1 < j2) || (i1 < j2 && j2 < i2) || (i1 < j1 && j1 < i2);
+}
+
+// How many vertices of p's current triangle lie in front of (on the camera's
+// side of) q's plane, and how many behind it.
+inline void sides(const mem_render_entry_s *p, const mem_render_entry_s *q, int &front, int &behind) {
+    const float v[3][3] = {{p->ux1, p->uy1, p->uz1}, {p->ux2, p->uy2, p->uz2}, {p->ux3, p->uy3, p->uz3}};
+    front = behind = 0;
+    for (const auto &u : v) {
+        const float d = q->wnx * u[0] + q->wny * u[1] + q->wnz * u[2];
+        if (d > q->xpx) ++front;
+        else if (d < q->xpx) ++behind;
+    }
+}
+
+// True when E is to be painted before B.
+bool takes(const mem_render_entry_s *b, const mem_render_entry_s *e) {
+    const float sd = b->vzmax - b->vzmin, dz = e->vzmax - e->vzmin;
+    const bool centre = e->vzmax + e->vzmin > b->vzmax + b->vzmin;
+    int front, behind;
+    if (dz > 10 * sd || 10 * dz < sd) {
+        // Depth extents of very different size: compare intervals enlarged
+        // by each candidate's own extent. Screen boxes may span the whole
+        // int range, so extents and enlarged ends are taken in 64 bits.
+        const int64_t sdx = int64_t(b->sxmax) - b->sxmin, sdy = int64_t(b->symax) - b->symin;
+        const int64_t dx = int64_t(e->sxmax) - e->sxmin, dy = int64_t(e->symax) - e->symin;
+        if (!overlap(b->vzmin - sd, b->vzmax + sd, e->vzmin - dz, e->vzmax + dz) ||
+            !overlap<int64_t>(b->sxmin - sdx, b->sxmax + sdx, e->sxmin - dx, e->sxmax + dx) ||
+            !overlap<int64_t>(b->symin - sdy, b->symax + sdy, e->symin - dy, e->symax + dy))
+            return centre;
+        const bool farther = 2 * e->vzmax - e->vzmin > 2 * b->vzmax - b->vzmin;
+        if (dz > sd) {
+            sides(b, e, front, behind);
+            if (front == 3) return true;
+            if (behind == 3) return false;
+            return farther;
+        }
+        sides(e, b, front, behind);
+        if (front == 3) return false;
+        if (behind == 3) return true;
+        return farther;
+    }
+    if (e->vzmin > b->vzmax) return true;   // E wholly farther
+    if (!overlap(b->vzmin, b->vzmax, e->vzmin, e->vzmax) || !overlap(b->sxmin, b->sxmax, e->sxmin, e->sxmax) ||
+        !overlap(b->symin, b->symax, e->symin, e->symax))
+        return centre;
+    const int r = intertri(b->sx1, b->sy1, b->vz1, b->sx2, b->sy2, b->vz2, b->sx3, b->sy3, b->vz3,
+                           e->sx1, e->sy1, e->vz1, e->sx2, e->sy2, e->vz2, e->sx3, e->sy3, e->vz3);
+    if (r == 2) return true;
+    if (r == 1) return false;
+    if (!anypointintri(b->sx1, b->sy1, b->sx2, b->sy2, b->sx3, b->sy3, e->sx1, e->sy1, e->sx2, e->sy2, e->sx3,
+                       e->sy3))
+        return centre;
+    sides(b, e, front, behind);
+    if (front == 3) return true;
+    if (front == 0) return false;
+    int efront, ebehind;
+    sides(e, b, efront, ebehind);
+    if (efront == 0) return true;
+    if (efront == 3) return false;
+    return centre;
+}
+
+
+mem_render_entry_s *refmergepick(mem_render_entry_s *head) {
+    mem_render_entry_s *best = nullptr;
+    for (mem_render_entry_s *e = head; e; e = e->next_entry) {
+        if (e->vzmax < -1.0f) continue;   // exhausted
+        if (!best || takes(best, e)) best = e;
+    }
+    return best;
+}
+
 // Finds the entry's next drawable triangle from `currtri` on and keeps it,
 // or marks the entry exhausted.
 void advance(mem_render_entry_s *e) {
@@ -329,7 +409,7 @@ void merged(mem_render_entry_s *head) {
     }
     // Every pick draws one triangle and moves its entry on, so the loop
     // ends after at most as many picks as the group has triangles.
-    while (mem_render_entry_s *e = mergepick(head)) {
+    while (mem_render_entry_s *e = refmergepick(head)) {
         refloadmat(e);
         fetch(e);
         draw(e, true);
@@ -341,6 +421,7 @@ void merged(mem_render_entry_s *head) {
 }  // namespace
 
 void refrender() {
+    ++fillgen;
     reapbase = nullptr;
     rendlist();
     dobackground();
