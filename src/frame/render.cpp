@@ -359,17 +359,17 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     // paged table. The entry's place holds as many as its table.
     if (m->lcap < e->no_ddh) return false;
     if (tlist.size() < size_t(m->lbase) + size_t(m->lcap)) tlist.resize(size_t(m->lbase) + size_t(m->lcap));
-    int *l = tlist.data() + m->lbase, n2 = 0;
+    int *l = tlist.data() + m->lbase, kept = 0;
     for (int j = 0; j < e->no_ddh;) {
         const ddh_table_entry_a *leaf = vleaf<ddh_table_entry_a>(e->ddh, j);
         const int last = std::min(e->no_ddh, (j | 31) + 1);
         for (; j < last; ++j) {
             const int t = leaf ? leaf->p[j & 31] : 0;
-            l[n2] = t;
-            n2 += drawable(*m, t);
+            l[kept] = t;
+            kept += drawable(*m, t);
         }
     }
-    m->ln = n2;
+    m->ln = kept;
     return true;
 }
 
