@@ -37,12 +37,11 @@ struct pshade_s {
     int sn, hl, stx, sty, sx, sy;
 };
 // One entry of the group being drawn: its flat geometry, where its points
-// begin in cpts and spts and how many there are, and its current triangle
-// (merged groups) with the numbers there of its points, and the leaf of
-// its depth table that holds it (number leafno, -1 for none yet), and the
-// Its triangles' flags in tvis begin at tbase (nt of them), the triangles
-// it draws this frame, in its depth table's order, at lbase in tlist (ln
-// of them, in a place of lcap).
+// begin in cpts and spts and how many there are, where its triangles'
+// flags begin in tvis (nt of them), where the triangles it draws this
+// frame begin in tlist, in its depth table's order (ln of them, in a place
+// of lcap), and its current triangle (merged groups) with the numbers
+// there of its points.
 struct mem_grpent_s {
     mem_render_entry_s *e;
     const mem_flatgeo_s *g;

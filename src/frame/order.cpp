@@ -40,7 +40,7 @@ void mkcross(mrgedge_s &g, float x1, float y1, float z1, float x2, float y2, flo
 // The point test's part of the line through (ax, ay) and (bx, by), with
 // (cx, cy) the corner that marks the inner side.
 void mkside(mrgedge_s &g, int ax, int ay, int bx, int by, int cx, int cy) {
-    g.ix1 = ax, g.iy1 = ay, g.ix2 = bx;
+    g.ix1 = ax, g.ix2 = bx;
     g.pa = g.pb = 0.0f;
     if (ax != bx) {
         // Positions of vertices near or behind the view plane reach the int

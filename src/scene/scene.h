@@ -162,7 +162,7 @@ struct mrgedge_s {
     float xmin, xmax, ymin, ymax;
     float a, b, c, d;
     float pa, pb;
-    int ix1, iy1, ix2;
+    int ix1, ix2;
     bool vert, cside;
 };
 
