@@ -271,16 +271,18 @@ inline bool drawable(const mem_grpent_s &m, int t) {
 // nearly every record. Reading ahead hides it: at place j of an entry's
 // list of drawable triangles, the record of the triangle `ahead` places on
 // is fetched, and the points of the one half as far (whose record has
-// arrived by then). Fetches change no value.
+// arrived by then). Fetches change no value. The helpers are always
+// inlined: GCC takes a function that does nothing but fetch for one without
+// effects and drops its calls, fetches and all.
 constexpr int ahead = 16;
 
-inline void fetchpoint(const mem_grpent_s &m, int p) {
+[[gnu::always_inline]] inline void fetchpoint(const mem_grpent_s &m, int p) {
     __builtin_prefetch(&cpts[size_t(m.base + p)]);
     __builtin_prefetch(&spts[size_t(m.base + p)]);
     __builtin_prefetch(&m.g->points[size_t(p)]);
 }
 
-inline void fetchahead(const mem_grpent_s &m, const int *list, int j) {
+[[gnu::always_inline]] inline void fetchahead(const mem_grpent_s &m, const int *list, int j) {
     if (j + ahead < m.ln) __builtin_prefetch(&m.g->triangles[size_t(list[j + ahead])]);
     if (j + ahead / 2 < m.ln) {
         const mem_flattri_s &tr = m.g->triangles[size_t(list[j + ahead / 2])];
