@@ -121,11 +121,10 @@ int interseg(float ax1, float ay1, float az1, float ax2, float ay2, float az2,
 int intertri(int ax1, int ay1, float az1, int ax2, int ay2, float az2, int ax3, int ay3, float az3,
              int bx1, int by1, float bz1, int bx2, int by2, float bz2, int bx3, int by3, float bz3);
 
-// Makes the edges of e's current triangle (edge) from its pixel positions
-// and view depths. The merge selection makes them when it first needs them
-// for a triangle; whoever gives an entry a new current triangle clears
-// edgesmade.
-void mrgedges(mem_render_entry_s *e);
+// The merge selection makes the parts of the edges of an entry's current
+// triangle (edge, txmin, txmax, tvert) from its pixel positions and view
+// depths when it first needs them; whoever gives an entry a new current
+// triangle sets edgesmade to 0.
 
 // The entry of a merged group whose current triangle is painted next, or
 // null when every entry is exhausted.

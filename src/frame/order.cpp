@@ -68,13 +68,25 @@ inline bool inside(const mrgedge_s *g, int px, int py) {
 }
 
 // Edges 1-2, 1-3 and 2-3 of triangle (x, y, z), each with the third corner.
-void mkedges(mrgedge_s *g, const int *x, const int *y, const float *z) {
-    static const int ends[3][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0}};
+constexpr int ends[3][3] = {{0, 1, 2}, {0, 2, 1}, {1, 2, 0}};
+
+void mkcrosses(mrgedge_s *g, const int *x, const int *y, const float *z) {
+    for (int k = 0; k < 3; ++k) {
+        const int i = ends[k][0], j = ends[k][1];
+        mkcross(g[k], float(x[i]), float(y[i]), z[i], float(x[j]), float(y[j]), z[j]);
+    }
+}
+
+void mksides(mrgedge_s *g, const int *x, const int *y) {
     for (int k = 0; k < 3; ++k) {
         const int i = ends[k][0], j = ends[k][1], r = ends[k][2];
-        mkcross(g[k], float(x[i]), float(y[i]), z[i], float(x[j]), float(y[j]), z[j]);
         mkside(g[k], x[i], y[i], x[j], y[j], x[r], y[r]);
     }
+}
+
+void mkedges(mrgedge_s *g, const int *x, const int *y, const float *z) {
+    mkcrosses(g, x, y, z);
+    mksides(g, x, y);
 }
 
 // Segments that share an end point do not cross.
@@ -179,14 +191,39 @@ int intertri(int ax1, int ay1, float az1, int ax2, int ay2, float az2, int ax3, 
     return crossings(ga, gb);
 }
 
-void mrgedges(mem_render_entry_s *e) {
+namespace {
+
+// The parts of edgesmade.
+constexpr uint8_t made_sides = 1, made_crosses = 2;
+
+// The side parts of e's edges, with the triangle's x span and whether an
+// edge is vertical, both as the crossing test sees the corners (as floats).
+void mrgsides(mem_render_entry_s *e) {
     const int x[3] = {e->sx1, e->sx2, e->sx3}, y[3] = {e->sy1, e->sy2, e->sy3};
-    const float z[3] = {e->vz1, e->vz2, e->vz3};
-    mkedges(e->edge, x, y, z);
-    e->edgesmade = true;
+    mksides(e->edge, x, y);
+    const float f1 = float(x[0]), f2 = float(x[1]), f3 = float(x[2]);
+    e->txmin = fmin2(f1, fmin2(f2, f3));
+    e->txmax = fmax2(f1, fmax2(f2, f3));
+    e->tvert = f1 == f2 || f1 == f3 || f2 == f3;
+    e->edgesmade |= made_sides;
 }
 
-namespace {
+void mrgcrosses(mem_render_entry_s *e) {
+    const int x[3] = {e->sx1, e->sx2, e->sx3}, y[3] = {e->sy1, e->sy2, e->sy3};
+    const float z[3] = {e->vz1, e->vz2, e->vz3};
+    mkcrosses(e->edge, x, y, z);
+    e->edgesmade |= made_crosses;
+}
+
+// crossings() of the current triangles of b and e. When neither has a
+// vertical edge and their x spans are apart, so is every pair of their
+// edges, and none crosses: the edges' crossing parts are not needed.
+int crossingsof(mem_render_entry_s *b, mem_render_entry_s *e) {
+    if (!b->tvert && !e->tvert && (b->txmax < e->txmin || e->txmax < b->txmin)) return 0;
+    for (mem_render_entry_s *x : {b, e})
+        if (!(x->edgesmade & made_crosses)) mrgcrosses(x);
+    return crossings(b->edge, e->edge);
+}
 
 // Overlap of (i1, i2) and (j1, j2): an end of one strictly inside the other.
 // Identical intervals therefore do not overlap.
@@ -239,8 +276,8 @@ bool takes(mem_render_entry_s *b, mem_render_entry_s *e) {
         !overlap(b->symin, b->symax, e->symin, e->symax))
         return centre;
     for (mem_render_entry_s *x : {b, e})
-        if (!x->edgesmade) mrgedges(x);
-    const int r = crossings(b->edge, e->edge);
+        if (!(x->edgesmade & made_sides)) mrgsides(x);
+    const int r = crossingsof(b, e);
     if (r == 2) return true;
     if (r == 1) return false;
     const int bx[3] = {b->sx1, b->sx2, b->sx3}, by[3] = {b->sy1, b->sy2, b->sy3};

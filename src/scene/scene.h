@@ -188,7 +188,9 @@ struct mem_render_entry_s {
     float wnx, wny, wnz, xpx;
     int sx1, sy1, sx2, sy2, sx3, sy3;
     mrgedge_s edge[3];
-    bool edgesmade;   // edge[] belongs to the current triangle
+    uint8_t edgesmade;   // the parts of edge[] made for the current triangle
+    float txmin, txmax;  // its x span on the screen (made with the side parts)
+    bool tvert;          // whether an edge of it is vertical there (the same)
     int sn1, sn2, sn3;
     int hl1, hl2, hl3;
     int stx1, sty1, stx2, sty2, stx3, sty3;
