@@ -88,16 +88,6 @@ void loadmat(const mem_render_entry_s *e) {
 
 namespace {
 
-// Highlight level of a vertex with shade value sn and normal n.
-inline int hilevel(const mem_render_entry_s *e, int sn, float nx, float ny, float nz) {
-    // A threshold of 1 or more leaves no ramp to climb: no highlight (the
-    // material's usual case, decided before the dot product).
-    if (sn <= 0 || !(hlth < 1.0f)) return 0;
-    const float h = e->hc11 * nx + e->hc21 * ny + e->hc31 * nz + e->hc41;
-    if (!(h >= hlth)) return 0;
-    return clampi(ftoi(31.0f * (h - hlth) / (1.0f - hlth)), 0, 31);
-}
-
 // Texture coordinates of one vertex, by the entry's material part.
 void mapvertex(const mem_render_entry_s *e, int part, float ux, float uy, float uz, float nx, float ny, float nz,
                int &stx, int &sty) {
@@ -189,26 +179,53 @@ mem_grpent_s *member(const mem_render_entry_s *e) {
     return nullptr;
 }
 
+// A row of a 4 x 3 matrix: the dot product with a point, in the order
+// every transform of the pipeline takes it.
+struct row4_s {
+    float a, b, c, d;
+    float of(float x, float y, float z) const { return a * x + b * y + c * z + d; }
+};
+
+// What shading a normal reads: the light row, the entry's highlight and
+// facing rows and the highlight threshold, copied, so that a loop storing
+// results does not read them again from the globals and the entry its
+// stores might alias.
+struct shader_s {
+    row4_s l, h, r;
+    float th;
+};
+inline shader_s shaderof(const mem_render_entry_s *e) {
+    return {{lc11, lc21, lc31, lc41}, {e->hc11, e->hc21, e->hc31, e->hc41}, {e->rc11, e->rc21, e->rc31, e->rc41}, hlth};
+}
+
 // Shade, highlight and, for the transparent part, the facing shade of a
 // normal: steps 2, 5 and 9 of the triangle pipeline for one vertex. The
 // highlight is taken from the light's shade, before transparency replaces
-// it.
+// it; a threshold of 1 or more leaves no ramp to climb: no highlight (the
+// material's usual case, decided before the dot product).
+inline void shadenormal(const shader_s &k, int part, float nx, float ny, float nz, int &sn, int &hl) {
+    sn = shadeval(k.l.of(nx, ny, nz));
+    hl = 0;
+    if (sn > 0 && k.th < 1.0f) {
+        const float h = k.h.of(nx, ny, nz);
+        if (h >= k.th) hl = clampi(ftoi(31.0f * (h - k.th) / (1.0f - k.th)), 0, 31);
+    }
+    if (part == RT_TRANSPARENT) sn = shadeval(k.r.of(nx, ny, nz));
+}
 inline void shadenormal(const mem_render_entry_s *e, int part, float nx, float ny, float nz, int &sn, int &hl) {
-    sn = shadeval(lc11 * nx + lc21 * ny + lc31 * nz + lc41);
-    hl = hilevel(e, sn, nx, ny, nz);
-    if (part == RT_TRANSPARENT) sn = shadeval(e->rc11 * nx + e->rc21 * ny + e->rc31 * nz + e->rc41);
+    shadenormal(shaderof(e), part, nx, ny, nz, sn, hl);
 }
 
 // The pixel position merged groups are ordered by; a point on the view
 // plane has none and is put at the centre (the clipper computes the true
 // positions of what it draws).
-inline void project(float x, float y, float z, int &px, int &py) {
+inline void project(int hw, int hh, float x, float y, float z, int &px, int &py) {
     if (z != 0.0f) {
-        px = ftoi(pich1 * x / z + picw1);
-        py = ftoi(pich1 * y / z + pich1);
+        px = ftoi(hh * x / z + hw);
+        py = ftoi(hh * y / z + hh);
     } else {
-        px = picw1;
-        py = pich1;
+        px = hw;
+        py = hh;
     }
 }
 
@@ -327,15 +344,20 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     pshade_s *s = spts.data() + m->base;
     const bool smooth = e->type >= RT_SMOOTH;
     const int part = rtpart(e->type);
+    // The view rows, the shading and the picture's halves as locals (see
+    // shader_s).
+    const row4_s vx{tc11, tc21, tc31, tc41}, vy{tc12, tc22, tc32, tc42}, vz{tc13, tc23, tc33, tc43};
+    const shader_s k = shaderof(e);
+    const int hw = picw1, hh = pich1;
     for (size_t i = 0; i < n; ++i) {
         const points_s &p = g->points[i];
         // 6. View space, as the triangle pipeline transforms each vertex.
-        c[i].x = tc11 * p.x + tc21 * p.y + tc31 * p.z + tc41;
-        c[i].y = tc12 * p.x + tc22 * p.y + tc32 * p.z + tc42;
-        c[i].z = tc13 * p.x + tc23 * p.y + tc33 * p.z + tc43;
-        if (merged) project(c[i].x, c[i].y, c[i].z, s[i].sx, s[i].sy);
+        c[i].x = vx.of(p.x, p.y, p.z);
+        c[i].y = vy.of(p.x, p.y, p.z);
+        c[i].z = vz.of(p.x, p.y, p.z);
+        if (merged) project(hw, hh, c[i].x, c[i].y, c[i].z, s[i].sx, s[i].sy);
         if (smooth) {
-            shadenormal(e, part, p.nx, p.ny, p.nz, s[i].sn, s[i].hl);
+            shadenormal(k, part, p.nx, p.ny, p.nz, s[i].sn, s[i].hl);
             if (part >= RT_PLANAR) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, s[i].stx, s[i].sty);
         } else if (part >= RT_PLANAR && part != RT_REFLECTION) {
             // These maps read the point alone, not the normal.
@@ -482,6 +504,12 @@ void single(mem_render_entry_s *e) {
 
 constexpr float exhausted = -666.0f;
 
+// std::fmax and std::fmin without the library call: a NaN gives way to the
+// other value, as there. Which of two zeros comes out may differ, which the
+// merge selection cannot see (it only compares and subtracts depths).
+inline float fmaxq(float a, float b) { return a != a ? b : b != b ? a : a > b ? a : b; }
+inline float fminq(float a, float b) { return a != a ? b : b != b ? a : a < b ? a : b; }
+
 // Makes triangle t (which passed the tests) m's current one: the entry
 // keeps what the merge selection compares (scene-space vertices, view
 // depths and their range, pixel positions, face plane); m keeps the
@@ -499,9 +527,9 @@ void keep(mem_grpent_s &m, int t) {
     const pshade_s &s1 = spts[size_t(m.p1)], &s2 = spts[size_t(m.p2)], &s3 = spts[size_t(m.p3)];
     e->sx1 = s1.sx, e->sy1 = s1.sy, e->sx2 = s2.sx, e->sy2 = s2.sy, e->sx3 = s3.sx, e->sy3 = s3.sy;
     e->wnx = tr.wnx, e->wny = tr.wny, e->wnz = tr.wnz, e->xpx = tr.xpx;
-    e->vzmax = std::fmax(e->vz1, std::fmax(e->vz2, e->vz3));
-    e->vzmin = std::fmin(e->vz1, std::fmin(e->vz2, e->vz3));
-    e->edgesmade = false;
+    e->vzmax = fmaxq(e->vz1, fmaxq(e->vz2, e->vz3));
+    e->vzmin = fminq(e->vz1, fminq(e->vz2, e->vz3));
+    e->edgesmade = 0;
 }
 
 // Keeps the entry's drawable triangle number `currtri` (a place in its

@@ -99,11 +99,19 @@ inline int clampi(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v;
 // to y = pich - 1, one on the top plane to y = -1; rounding near the eye
 // can throw a cut point further. Fillers do not clip, so every vertex is
 // brought into the picture here.
-inline void pixel(float x, float y, float z, int &px, int &py) {
-    const float xf = float(pich1) * (x / z) + float(picw1);
-    const float yf = float(pich1) * (y / z) + float(pich1 - 1);
-    px = clampi(ftoi(xf), 0, picw_1);
-    py = clampi(ftoi(yf), 0, pich_1);
+// The picture's halves and last column and row, as pixel() takes them (a
+// copy, which a loop storing ints keeps in registers).
+struct proj_s {
+    float hw, hh, hy;
+    int lastx, lasty;
+};
+inline proj_s projof() { return {float(picw1), float(pich1), float(pich1 - 1), picw_1, pich_1}; }
+
+inline void pixel(const proj_s &q, float x, float y, float z, int &px, int &py) {
+    const float xf = q.hh * (x / z) + q.hw;
+    const float yf = q.hh * (y / z) + q.hy;
+    px = clampi(ftoi(xf), 0, q.lastx);
+    py = clampi(ftoi(yf), 0, q.lasty);
 }
 
 // Projects a piece that lies inside all four planes and calls the filler.
@@ -116,7 +124,7 @@ void project(filler_fn render_tri, const cvtx_s<K> *v, int sn, int hl) {
         // itself, which cannot be projected; rounding can put a cut point
         // there (or just behind it), so such a piece is dropped.
         if (!(v[i].z > 0.0f)) return;
-        pixel(v[i].x, v[i].y, v[i].z, px[i], py[i]);
+        pixel(projof(), v[i].x, v[i].y, v[i].z, px[i], py[i]);
     }
     x1 = px[0];
     y1 = py[0];
@@ -237,12 +245,13 @@ inline void setxy(const clipv_s &a, const clipv_s &b, const clipv_s &c) {
 
 void clipprep(clipv_s *v, int n) {
     const rot_s m[4] = {vrrot(), vlrot(), vtrot(), vbrot()};
+    const proj_s q = projof();
     for (int i = 0; i < n; ++i) {
         clipv_s &p = v[i];
         for (int k = 0; k < 4; ++k) p.d[k] = rotz(m[k], p.x, p.y, p.z);
         p.front = p.z > 0.0f;
         if (p.front)
-            pixel(p.x, p.y, p.z, p.px, p.py);
+            pixel(q, p.x, p.y, p.z, p.px, p.py);
         else
             p.px = p.py = 0;
     }
