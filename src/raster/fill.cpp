@@ -466,16 +466,21 @@ const halftone_fold_s *halftone_fold(const uint8_t *map, bool make) {
 }
 
 const halftone_shade_s *halftone_shade(int64_t pixels) {
-    shade_memo_s *m = nullptr;
-    for (shade_memo_s &c : shmemo)
-        if (c.l == ptl && c.r == pred && c.g == pgreen && c.b == pblue) {
-            m = &c;
-            break;
+    // Triangles of one material come in runs: the last material first.
+    shade_memo_s *m = &shmemo[shmemolast];
+    if (!(m->l == ptl && m->r == pred && m->g == pgreen && m->b == pblue)) {
+        m = nullptr;
+        for (shade_memo_s &c : shmemo)
+            if (c.l == ptl && c.r == pred && c.g == pgreen && c.b == pblue) {
+                m = &c;
+                break;
+            }
+        if (!m) {
+            m = &shmemo[shmemonext];
+            shmemonext = (shmemonext + 1) % shadememos;
+            *m = {ptl, pred, pgreen, pblue, 0, nullptr, 0};
         }
-    if (!m) {
-        m = &shmemo[shmemonext];
-        shmemonext = (shmemonext + 1) % shadememos;
-        *m = {ptl, pred, pgreen, pblue, 0, nullptr, 0};
+        shmemolast = int(m - shmemo);
     }
     if (m->gen != fillgen) {
         // The key by the shading table's contents now.

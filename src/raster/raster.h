@@ -193,6 +193,7 @@ struct shade_memo_s {
 constexpr int shadememos = 8;
 inline shade_memo_s shmemo[shadememos];
 inline int shmemonext;
+inline int shmemolast;   // the memo used last
 
 // Moves on whenever the tables the fillers read may have changed contents
 // (the frame renderer at the start of every frame): what was remembered

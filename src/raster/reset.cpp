@@ -25,6 +25,7 @@ void reset_raster() {
     shadenext = 0;
     for (shade_memo_s &m : shmemo) m = {};
     shmemonext = 0;
+    shmemolast = 0;
     ++fillgen;
 }
 
