@@ -101,11 +101,13 @@ inline rgb_s flatcolour() {
 // the last two are the texture coordinates; the ones before them (shade,
 // highlight) are the filler's own. For every pixel the values are taken
 // before they step on. `rowof(y & 7)` gives what the pixels of row y share
-// (their dither thresholds, or their folded tables); `in(v, e, r, x)` gives
-// the palette index of pixel x for texel e, `out(v, r, x)` the one for a
-// coordinate outside the texture. A span whose coordinates all lie inside
-// the texture goes without the test per pixel.
-template <int K, class Row, class In, class Out>
+// (their dither thresholds, or their folded tables); `in(v, e, r, col)`
+// gives the palette index of a pixel in dither column col (x & 7) for
+// texel e, `out(v, r, col)` the one for a coordinate outside the texture.
+// A span whose coordinates all lie inside the texture goes without the test
+// per pixel; `Wide` (for the fillers of large triangles) takes such a span,
+// when long, 8 pixels at a time.
+template <int K, bool Wide = false, class Row, class In, class Out>
 inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
     static_assert(K >= 2, "a textured filler interpolates both texture coordinates");
     const texmap_s tab{pta->ap, pti->api};
@@ -122,14 +124,25 @@ inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
         for (int k = 0; k < K; ++k) a[k] = s.acc[k], st[k] = s.step[k];
         const int w = s.xb - s.xa;
         if (spanin(a[K - 2], st[K - 2], w) && spanin(a[K - 1], st[K - 1], w)) {
-            for (int x = s.xa; x <= s.xb; ++x) {
+            const auto one = [&](int x, int c) {
                 int v[K];
                 for (int k = 0; k < K; ++k) {
                     v[k] = fixint(a[k]);
                     a[k] = fixadd(a[k], st[k]);
                 }
-                d[x] = pin(v, tex.at(v[K - 2], v[K - 1]), r, x);
+                d[x] = pin(v, tex.at(v[K - 2], v[K - 1]), r, c);
+            };
+            int x = s.xa;
+            if (Wide && w >= 16) {
+                // Up to a column that is a multiple of 8, then 8 pixels at
+                // a time, each at a dither column known when compiling.
+                for (; x & 7; ++x) one(x, x & 7);
+                for (; x + 7 <= s.xb; x += 8) {
+                    one(x, 0), one(x + 1, 1), one(x + 2, 2), one(x + 3, 3);
+                    one(x + 4, 4), one(x + 5, 5), one(x + 6, 6), one(x + 7, 7);
+                }
             }
+            for (; x <= s.xb; ++x) one(x, x & 7);
             return;
         }
         for (int x = s.xa; x <= s.xb; ++x) {
@@ -139,7 +152,7 @@ inline void texscan(fvtx_s<K> *p, Row rowof, In in, Out out) {
                 a[k] = fixadd(a[k], st[k]);
             }
             const int tu = v[K - 2], tv = v[K - 1];
-            d[x] = texin(tu, tv) ? pin(v, tex.at(tu, tv), r, x) : pout(v, r, x);
+            d[x] = texin(tu, tv) ? pin(v, tex.at(tu, tv), r, x & 7) : pout(v, r, x & 7);
         }
     });
 }
@@ -177,13 +190,13 @@ struct foldrow_s {
 // A flat textured triangle through fold h; outside the texture the colour
 // c.
 inline void foldscan(fvtx_s<2> *p, const halftone_fold_s *h, rgb_s c) {
-    texscan(
+    texscan<2, true>(
         p, [h](int yt) { return foldrow_s{h->at[yt], thresholds(yt)}; },
-        [](const int *, const uint8_t *e, const foldrow_s &r, int x) {
-            const uint8_t *lv = r.lv[x & 7];
+        [](const int *, const uint8_t *e, const foldrow_s &r, int col) {
+            const uint8_t *lv = r.lv[col];
             return aWinGHalftoneTranslation[lv[e[2]] + lv[256 + e[1]] + lv[512 + e[0]]];
         },
-        [c](const int *, const foldrow_s &r, int x) { return halftone(c.r, c.g, c.b, r.t[x & 7]); });
+        [c](const int *, const foldrow_s &r, int col) { return halftone(c.r, c.g, c.b, r.t[col]); });
 }
 
 }  // namespace
@@ -284,8 +297,8 @@ int f08100() {
         }
     texscan(
         p, thresholds,
-        [l](const int *, const uint8_t *e, const uint8_t *t, int x) { return halftone(l[e[2]], l[e[1]], l[e[0]], t[x & 7]); },
-        [f](const int *, const uint8_t *t, int x) { return halftone(f.r, f.g, f.b, t[x & 7]); });
+        [l](const int *, const uint8_t *e, const uint8_t *t, int col) { return halftone(l[e[2]], l[e[1]], l[e[0]], t[col]); },
+        [f](const int *, const uint8_t *t, int col) { return halftone(f.r, f.g, f.b, t[col]); });
     return 0;
 }
 
@@ -308,10 +321,10 @@ int a08100() {
     }
     texscan(
         p, thresholds,
-        [sh](const int *, const uint8_t *e, const uint8_t *t, int x) {
-            return halftone(e[2] >> sh, e[1] >> sh, e[0] >> sh, t[x & 7]);
+        [sh](const int *, const uint8_t *e, const uint8_t *t, int col) {
+            return halftone(e[2] >> sh, e[1] >> sh, e[0] >> sh, t[col]);
         },
-        [f](const int *, const uint8_t *t, int x) { return halftone(f.r, f.g, f.b, t[x & 7]); });
+        [f](const int *, const uint8_t *t, int col) { return halftone(f.r, f.g, f.b, t[col]); });
     return 0;
 }
 
@@ -340,10 +353,10 @@ int f08110() {
     }
     texscan(
         p, thresholds,
-        [l, h](const int *, const uint8_t *e, const uint8_t *t, int x) {
-            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t[x & 7]);
+        [l, h](const int *, const uint8_t *e, const uint8_t *t, int col) {
+            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t[col]);
         },
-        [f](const int *, const uint8_t *t, int x) { return halftone(f.r, f.g, f.b, t[x & 7]); });
+        [f](const int *, const uint8_t *t, int col) { return halftone(f.r, f.g, f.b, t[col]); });
     return 0;
 }
 
@@ -355,13 +368,13 @@ int s08100() {
     const uint8_t mr = pred, mg = pgreen, mb = pblue;
     texscan(
         p, thresholds,
-        [lt](const int *v, const uint8_t *e, const uint8_t *t, int x) {
+        [lt](const int *v, const uint8_t *e, const uint8_t *t, int col) {
             const uint8_t *l = lt + v[0] * 256;
-            return halftone(l[e[2]], l[e[1]], l[e[0]], t[x & 7]);
+            return halftone(l[e[2]], l[e[1]], l[e[0]], t[col]);
         },
-        [lt, mr, mg, mb](const int *v, const uint8_t *t, int x) {
+        [lt, mr, mg, mb](const int *v, const uint8_t *t, int col) {
             const uint8_t *l = lt + v[0] * 256;
-            return halftone(l[mr], l[mg], l[mb], t[x & 7]);
+            return halftone(l[mr], l[mg], l[mb], t[col]);
         });
     return 0;
 }
@@ -375,15 +388,15 @@ int s08110() {
     const uint8_t mr = pred, mg = pgreen, mb = pblue;
     texscan(
         p, thresholds,
-        [lt, ht](const int *v, const uint8_t *e, const uint8_t *t, int x) {
+        [lt, ht](const int *v, const uint8_t *e, const uint8_t *t, int col) {
             const uint8_t *l = lt + v[0] * 256;
             const int *h = ht + v[1] * 256;
-            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t[x & 7]);
+            return halftone(h[l[e[2]]], h[l[e[1]]], h[l[e[0]]], t[col]);
         },
-        [lt, ht, mr, mg, mb](const int *v, const uint8_t *t, int x) {
+        [lt, ht, mr, mg, mb](const int *v, const uint8_t *t, int col) {
             const uint8_t *l = lt + v[0] * 256;
             const int *h = ht + v[1] * 256;
-            return halftone(h[l[mr]], h[l[mg]], h[l[mb]], t[x & 7]);
+            return halftone(h[l[mr]], h[l[mg]], h[l[mb]], t[col]);
         });
     return 0;
 }
