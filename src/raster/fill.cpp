@@ -5,6 +5,7 @@
 // Tc(s, v) transmission table of channel c; m the material colour, t a
 // texel byte, o a channel of the colour already in the picture.
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -411,6 +412,22 @@ int f08011() {
     const uint8_t *tr = ptr->lti + sn, *tg = ptg->lti + sn, *tb = ptb->lti + sn;
     const int *ht = pth->hli;
     const uint8_t ctr = trctr;
+    // One highlight level at every corner is one at every pixel: with a
+    // table for its row, a pixel is one read.
+    if (p[0].v[0] == p[1].v[0] && p[0].v[0] == p[2].v[0])
+        if (const halftone_filter_s *f = halftone_filter(tr, tg, tb, ht + p[0].v[0] * 256, area2(p) / 2)) {
+            scan(p, [=](const span_s<1> &s) {
+                uint8_t *d = yaddar[s.y];
+                uint8_t *mk = transa + s.y * picw;
+                const uint8_t(*row)[256] = f->res[s.y & 7];
+                for (int x = s.xa; x <= s.xb; ++x) {
+                    if (mk[x] == ctr) continue;
+                    d[x] = row[x & 7][d[x]];
+                    mk[x] = ctr;
+                }
+            });
+            return 0;
+        }
     scan(p, [=](const span_s<1> &s) {
         uint8_t *d = yaddar[s.y];
         uint8_t *mk = transa + s.y * picw;
@@ -532,6 +549,70 @@ const halftone_shade_s *halftone_shade(int64_t pixels) {
     h.made = true;
     m->h = &h;
     return &h;
+}
+
+const halftone_filter_s *halftone_filter(const uint8_t *r, const uint8_t *g, const uint8_t *b, const int *h,
+                                         int64_t pixels) {
+    filter_memo_s *m = &fmemo[fmemolast];
+    if (!(m->r == r && m->g == g && m->b == b && m->h == h)) {
+        m = nullptr;
+        for (filter_memo_s &c : fmemo)
+            if (c.r == r && c.g == g && c.b == b && c.h == h) {
+                m = &c;
+                break;
+            }
+        if (!m) {
+            m = &fmemo[fmemonext];
+            fmemonext = (fmemonext + 1) % filtermemos;
+            *m = {r, g, b, h, 0, nullptr, 0};
+        }
+        fmemolast = int(m - fmemo);
+    }
+    // What every palette index turns into under the rows now.
+    const auto keyof = [&](int (&key)[3][256]) {
+        for (int i = 0; i < 256; ++i) {
+            const PALETTEENTRY &o = peEntry[i];
+            key[0][i] = h[r[o.peRed]], key[1][i] = h[g[o.peGreen]], key[2][i] = h[b[o.peBlue]];
+        }
+    };
+    if (m->gen != fillgen) {
+        m->gen = fillgen;
+        m->f = nullptr;
+        int key[3][256];
+        keyof(key);
+        for (const halftone_filter_s &f : filters)
+            if (f.made && std::memcmp(f.key, key, sizeof key) == 0) {
+                m->f = &f;
+                break;
+            }
+    }
+    if (m->f) return m->f;
+    // Made once the rows have drawn as many pixels without it as it has
+    // entries.
+    m->pixels += pixels;
+    if (m->pixels < int64_t(sizeof filters[0].res)) return nullptr;
+    int key[3][256];
+    keyof(key);
+    // Rows whose values leave the channel range would index the halftone
+    // tables out of bounds for colours no pixel may have: no table then.
+    for (const auto &ch : key)
+        for (int v : ch)
+            if (v < 0 || v > 255) {
+                m->pixels = INT64_MIN / 2;
+                return nullptr;
+            }
+    halftone_filter_s &f = filters[filternext];
+    filternext = (filternext + 1) % filtercount;
+    for (filter_memo_s &c : fmemo)
+        if (c.f == &f) c.f = nullptr, c.gen = 0;
+    std::memcpy(f.key, key, sizeof key);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            for (int i = 0; i < 256; ++i)
+                f.res[y][x][i] = halftone(f.key[0][i], f.key[1][i], f.key[2][i], aHalftone8x8[x][y]);
+    f.made = true;
+    m->f = &f;
+    return &f;
 }
 
 }  // namespace vortella

@@ -195,6 +195,33 @@ inline shade_memo_s shmemo[shadememos];
 inline int shmemonext;
 inline int shmemolast;   // the memo used last
 
+// Palette indices for the flat transparent filler under one transmission
+// row per channel and one highlight row: res[y][x][i] is what a pixel of
+// index i at (x, y) of the dither pattern becomes, so a pixel costs one
+// read. key holds the red, green and blue that every index turns into: a
+// table depends on them alone.
+struct halftone_filter_s {
+    bool made;
+    int key[3][256];
+    uint8_t res[8][8][256];
+};
+constexpr int filtercount = 4;
+inline halftone_filter_s filters[filtercount];
+inline int filternext;   // the table replaced next
+
+// Which table a set of rows has, as for the shade tables.
+struct filter_memo_s {
+    const uint8_t *r, *g, *b;
+    const int *h;
+    unsigned gen;
+    const halftone_filter_s *f;
+    int64_t pixels;
+};
+constexpr int filtermemos = 8;
+inline filter_memo_s fmemo[filtermemos];
+inline int fmemonext;
+inline int fmemolast;   // the memo used last
+
 // Moves on whenever the tables the fillers read may have changed contents
 // (the frame renderer at the start of every frame): what was remembered
 // under an older value is looked up again.
@@ -203,6 +230,11 @@ inline unsigned fillgen = 1;
 // The table of the current material (ptl, pred, pgreen, pblue) for a
 // triangle of about `pixels` pixels, or null while there is none.
 const halftone_shade_s *halftone_shade(int64_t pixels);
+
+// The table of transmission rows r, g, b and highlight row h for a
+// triangle of about `pixels` pixels, or null while there is none.
+const halftone_filter_s *halftone_filter(const uint8_t *r, const uint8_t *g, const uint8_t *b, const int *h,
+                                         int64_t pixels);
 
 int f08000();   // flat
 int s08000();   // smooth

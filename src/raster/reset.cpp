@@ -26,6 +26,11 @@ void reset_raster() {
     for (shade_memo_s &m : shmemo) m = {};
     shmemonext = 0;
     shmemolast = 0;
+    for (halftone_filter_s &f : filters) f.made = false;
+    filternext = 0;
+    for (filter_memo_s &m : fmemo) m = {};
+    fmemonext = 0;
+    fmemolast = 0;
     ++fillgen;
 }
 
