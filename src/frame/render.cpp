@@ -346,15 +346,15 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     const int part = rtpart(e->type);
     // The view rows, the shading and the picture's halves as locals (see
     // shader_s).
-    const row4_s vx{tc11, tc21, tc31, tc41}, vy{tc12, tc22, tc32, tc42}, vz{tc13, tc23, tc33, tc43};
+    const row4_s rowx{tc11, tc21, tc31, tc41}, rowy{tc12, tc22, tc32, tc42}, rowz{tc13, tc23, tc33, tc43};
     const shader_s k = shaderof(e);
     const int hw = picw1, hh = pich1;
     for (size_t i = 0; i < n; ++i) {
         const points_s &p = g->points[i];
         // 6. View space, as the triangle pipeline transforms each vertex.
-        c[i].x = vx.of(p.x, p.y, p.z);
-        c[i].y = vy.of(p.x, p.y, p.z);
-        c[i].z = vz.of(p.x, p.y, p.z);
+        c[i].x = rowx.of(p.x, p.y, p.z);
+        c[i].y = rowy.of(p.x, p.y, p.z);
+        c[i].z = rowz.of(p.x, p.y, p.z);
         if (merged) project(hw, hh, c[i].x, c[i].y, c[i].z, s[i].sx, s[i].sy);
         if (smooth) {
             shadenormal(k, part, p.nx, p.ny, p.nz, s[i].sn, s[i].hl);
