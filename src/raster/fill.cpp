@@ -298,7 +298,9 @@ int f08100() {
         }
     texscan(
         p, thresholds,
-        [l](const int *, const uint8_t *e, const uint8_t *t, int col) { return halftone(l[e[2]], l[e[1]], l[e[0]], t[col]); },
+        [l](const int *, const uint8_t *e, const uint8_t *t, int col) {
+            return halftone(l[e[2]], l[e[1]], l[e[0]], t[col]);
+        },
         [f](const int *, const uint8_t *t, int col) { return halftone(f.r, f.g, f.b, t[col]); });
     return 0;
 }
@@ -495,37 +497,54 @@ const halftone_fold_s *halftone_fold(const uint8_t *map, bool make) {
     return &f;
 }
 
-const halftone_shade_s *halftone_shade(int64_t pixels) {
-    // Triangles of one material come in runs: the last material first.
-    shade_memo_s *m = &shmemo[shmemolast];
-    if (!(m->l == ptl && m->r == pred && m->g == pgreen && m->b == pblue)) {
-        m = nullptr;
-        for (shade_memo_s &c : shmemo)
-            if (c.l == ptl && c.r == pred && c.g == pgreen && c.b == pblue) {
-                m = &c;
-                break;
-            }
-        if (!m) {
-            m = &shmemo[shmemonext];
-            shmemonext = (shmemonext + 1) % shadememos;
-            *m = {ptl, pred, pgreen, pblue, 0, nullptr, 0};
+namespace {
+
+// The memo of `memos` that `same` accepts, the one used last tried first
+// (triangles of one material come in runs); else the oldest, replaced by
+// `fresh`.
+template <class M, int N, class Same>
+M *findmemo(M (&memos)[N], int &next, int &last, Same same, const M &fresh) {
+    M *m = &memos[last];
+    if (same(*m)) return m;
+    m = nullptr;
+    for (M &c : memos)
+        if (same(c)) {
+            m = &c;
+            break;
         }
-        shmemolast = int(m - shmemo);
+    if (!m) {
+        m = &memos[next];
+        next = (next + 1) % N;
+        *m = fresh;
     }
+    last = int(m - memos);
+    return m;
+}
+
+// The made table of `tables` whose key is `key`, or null.
+template <class T, int N, class K>
+const T *findtable(const T (&tables)[N], const K &key) {
+    for (const T &t : tables)
+        if (t.made && std::memcmp(t.key, key, sizeof key) == 0) return &t;
+    return nullptr;
+}
+
+}  // namespace
+
+const halftone_shade_s *halftone_shade(int64_t pixels) {
+    shade_memo_s *m = findmemo(
+        shmemo, shmemonext, shmemolast,
+        [](const shade_memo_s &c) { return c.l == ptl && c.r == pred && c.g == pgreen && c.b == pblue; },
+        shade_memo_s{ptl, pred, pgreen, pblue, 0, nullptr, 0});
     if (m->gen != fillgen) {
         // The key by the shading table's contents now.
         m->gen = fillgen;
-        m->h = nullptr;
         uint8_t key[3][256];
         for (int v = 0; v < 256; ++v) {
             const uint8_t *l = ptl->lti + v * 256;
             key[0][v] = l[pred], key[1][v] = l[pgreen], key[2][v] = l[pblue];
         }
-        for (const halftone_shade_s &h : shades)
-            if (h.made && std::memcmp(h.key, key, sizeof key) == 0) {
-                m->h = &h;
-                break;
-            }
+        m->h = findtable(shades, key);
     }
     if (m->h) return m->h;
     // Made once the material has drawn as many pixels without it as the
@@ -553,21 +572,10 @@ const halftone_shade_s *halftone_shade(int64_t pixels) {
 
 const halftone_filter_s *halftone_filter(const uint8_t *r, const uint8_t *g, const uint8_t *b, const int *h,
                                          int64_t pixels) {
-    filter_memo_s *m = &fmemo[fmemolast];
-    if (!(m->r == r && m->g == g && m->b == b && m->h == h)) {
-        m = nullptr;
-        for (filter_memo_s &c : fmemo)
-            if (c.r == r && c.g == g && c.b == b && c.h == h) {
-                m = &c;
-                break;
-            }
-        if (!m) {
-            m = &fmemo[fmemonext];
-            fmemonext = (fmemonext + 1) % filtermemos;
-            *m = {r, g, b, h, 0, nullptr, 0};
-        }
-        fmemolast = int(m - fmemo);
-    }
+    filter_memo_s *m = findmemo(
+        fmemo, fmemonext, fmemolast,
+        [=](const filter_memo_s &c) { return c.r == r && c.g == g && c.b == b && c.h == h; },
+        filter_memo_s{r, g, b, h, 0, nullptr, 0});
     // What every palette index turns into under the rows now.
     const auto keyof = [&](int (&key)[3][256]) {
         for (int i = 0; i < 256; ++i) {
@@ -577,14 +585,9 @@ const halftone_filter_s *halftone_filter(const uint8_t *r, const uint8_t *g, con
     };
     if (m->gen != fillgen) {
         m->gen = fillgen;
-        m->f = nullptr;
         int key[3][256];
         keyof(key);
-        for (const halftone_filter_s &f : filters)
-            if (f.made && std::memcmp(f.key, key, sizeof key) == 0) {
-                m->f = &f;
-                break;
-            }
+        m->f = findtable(filters, key);
     }
     if (m->f) return m->f;
     // Made once the rows have drawn as many pixels without it as it has
