@@ -22,7 +22,10 @@ export DISPLAY=":$(head -n1 "$work/nested")"
 # What the test stands on: two heads side by side.
 heads=$(xdpyinfo -ext XINERAMA 2>/dev/null | grep -cE 'head #[01]: (1280x720 @ 0,0|1024x768 @ 1280,0)')
 [ "$heads" = 2 ] || fail "the nested server shows no two Xinerama heads side by side"
-desktop='#3366CC'
+# A colour the saver's palette lacks (its cube has channels in steps of
+# 51, its ramp is grey): a pixel of the picture can never be taken for the
+# desktop. (#3366CC, a cube colour, once matched a pixel of a blue ring.)
+desktop='#3A6BC4'
 xsetroot -solid "$desktop"
 
 export XDG_CONFIG_HOME="$work/config" HOME="$work"
