@@ -53,6 +53,9 @@ struct mem_grpent_s {
 inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
 inline std::vector<pshade_s> spts;    // shade, highlight, texture, position
 inline std::vector<mem_grpent_s> grp; // the entries whose points are made
+// How many points the point pass makes at a time: 4 (the vector pass,
+// where the processor has one) or 1. Both give the same values.
+inline int ptlanes = 4;
 // Per triangle of the group's entries, made with their points each frame:
 // 1 when the triangle faces the camera and is not wholly behind it.
 inline std::vector<uint8_t> tvis;

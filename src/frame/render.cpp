@@ -229,6 +229,80 @@ inline void project(int hw, int hh, float x, float y, float z, int &px, int &py)
     }
 }
 
+#if defined(__SSE2__)
+// The point pass four points at a time: the same operations in the same
+// order as row4_s::of, project and shadenormal, on four lanes, so every
+// value has the same bits as the one-point code gives. Returns how many
+// points it made (a multiple of 4); the caller makes the rest.
+struct row4v_s {
+    __m128 a, b, c, d;
+    explicit row4v_s(const row4_s &r)
+        : a(_mm_set1_ps(r.a)), b(_mm_set1_ps(r.b)), c(_mm_set1_ps(r.c)), d(_mm_set1_ps(r.d)) {}
+    __m128 of(__m128 x, __m128 y, __m128 z) const {
+        return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(a, x), _mm_mul_ps(b, y)), _mm_mul_ps(c, z)), d);
+    }
+};
+
+inline __m128i shadeval4(__m128 v) {
+    const __m128i t = ftoi4in(_mm_mul_ps(_mm_set1_ps(255.0f), v), 0, 255);
+    return _mm_and_si128(_mm_castps_si128(_mm_cmpge_ps(v, _mm_setzero_ps())), t);
+}
+
+size_t pointsv(const points_s *p, size_t n, clipv_s *c, pshade_s *s, bool merged, bool smooth, int part,
+               const row4_s (&rows)[3], const shader_s &k, int hw, int hh) {
+    const row4v_s rx(rows[0]), ry(rows[1]), rz(rows[2]), rl(k.l), rh(k.h), rr(k.r);
+    const __m128 fhw = _mm_set1_ps(float(hw)), fhh = _mm_set1_ps(float(hh));
+    const __m128 th = _mm_set1_ps(k.th), span = _mm_set1_ps(1.0f - k.th), f31 = _mm_set1_ps(31.0f);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const points_s *q = p + i;
+        // x, y, z, nx of each point as columns; ny and nz in pairs.
+        __m128 px = _mm_loadu_ps(&q[0].x), py = _mm_loadu_ps(&q[1].x), pz = _mm_loadu_ps(&q[2].x),
+               nx = _mm_loadu_ps(&q[3].x);
+        _MM_TRANSPOSE4_PS(px, py, pz, nx);
+        const __m128 lo = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64 *>(&q[0].ny)),
+                                       reinterpret_cast<const __m64 *>(&q[1].ny));
+        const __m128 hi = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64 *>(&q[2].ny)),
+                                       reinterpret_cast<const __m64 *>(&q[3].ny));
+        const __m128 ny = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 nz = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
+        const __m128 vx = rx.of(px, py, pz), vy = ry.of(px, py, pz), vz = rz.of(px, py, pz);
+        alignas(16) float fx[4], fy[4], fz[4];
+        _mm_store_ps(fx, vx);
+        _mm_store_ps(fy, vy);
+        _mm_store_ps(fz, vz);
+        for (int j = 0; j < 4; ++j) c[i + j].x = fx[j], c[i + j].y = fy[j], c[i + j].z = fz[j];
+        alignas(16) int a[4], b[4];
+        if (merged) {
+            // A point on the view plane goes to the centre (z == 0 is false
+            // for NaN, which divides like the one-point code).
+            const __m128i onplane = _mm_castps_si128(_mm_cmpeq_ps(vz, _mm_setzero_ps()));
+            const __m128i sx = ftoi4(_mm_add_ps(_mm_div_ps(_mm_mul_ps(fhh, vx), vz), fhw));
+            const __m128i sy = ftoi4(_mm_add_ps(_mm_div_ps(_mm_mul_ps(fhh, vy), vz), fhh));
+            _mm_store_si128(reinterpret_cast<__m128i *>(a),
+                            _mm_or_si128(_mm_andnot_si128(onplane, sx), _mm_and_si128(onplane, _mm_set1_epi32(hw))));
+            _mm_store_si128(reinterpret_cast<__m128i *>(b),
+                            _mm_or_si128(_mm_andnot_si128(onplane, sy), _mm_and_si128(onplane, _mm_set1_epi32(hh))));
+            for (int j = 0; j < 4; ++j) s[i + j].sx = a[j], s[i + j].sy = b[j];
+        }
+        if (smooth) {
+            const __m128i sn = shadeval4(rl.of(nx, ny, nz));
+            __m128i hl = _mm_setzero_si128();
+            if (k.th < 1.0f) {
+                const __m128 h = rh.of(nx, ny, nz);
+                const __m128i up = _mm_and_si128(_mm_cmpgt_epi32(sn, _mm_setzero_si128()),
+                                                 _mm_castps_si128(_mm_cmpge_ps(h, th)));
+                hl = _mm_and_si128(up, ftoi4in(_mm_div_ps(_mm_mul_ps(f31, _mm_sub_ps(h, th)), span), 0, 31));
+            }
+            _mm_store_si128(reinterpret_cast<__m128i *>(a), part == RT_TRANSPARENT ? shadeval4(rr.of(nx, ny, nz)) : sn);
+            _mm_store_si128(reinterpret_cast<__m128i *>(b), hl);
+            for (int j = 0; j < 4; ++j) s[i + j].sn = a[j], s[i + j].hl = b[j];
+        }
+    }
+    return i;
+}
+#endif
+
 // A faceted triangle's values: one shade and level from its stored normal,
 // and reflection coordinates per vertex from that normal (the other maps
 // belong to the points).
@@ -346,24 +420,32 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     const int part = rtpart(e->type);
     // The view rows, the shading and the picture's halves as locals (see
     // shader_s).
-    const row4_s rowx{tc11, tc21, tc31, tc41}, rowy{tc12, tc22, tc32, tc42}, rowz{tc13, tc23, tc33, tc43};
+    const row4_s rows[3] = {{tc11, tc21, tc31, tc41}, {tc12, tc22, tc32, tc42}, {tc13, tc23, tc33, tc43}};
     const shader_s k = shaderof(e);
     const int hw = picw1, hh = pich1;
-    for (size_t i = 0; i < n; ++i) {
-        const points_s &p = g->points[i];
-        // 6. View space, as the triangle pipeline transforms each vertex.
-        c[i].x = rowx.of(p.x, p.y, p.z);
-        c[i].y = rowy.of(p.x, p.y, p.z);
-        c[i].z = rowz.of(p.x, p.y, p.z);
-        if (merged) project(hw, hh, c[i].x, c[i].y, c[i].z, s[i].sx, s[i].sy);
-        if (smooth) {
-            shadenormal(k, part, p.nx, p.ny, p.nz, s[i].sn, s[i].hl);
-            if (part >= RT_PLANAR) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, s[i].stx, s[i].sty);
-        } else if (part >= RT_PLANAR && part != RT_REFLECTION) {
-            // These maps read the point alone, not the normal.
-            mapvertex(e, part, p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, s[i].stx, s[i].sty);
-        }
+    const points_s *pt = g->points.data();
+    // 6. View space, as the triangle pipeline transforms each vertex; the
+    // merge position; 2, 5 and 9, the shading.
+    size_t done = 0;
+#if defined(__SSE2__)
+    if (ptlanes == 4) done = pointsv(pt, n, c, s, merged, smooth, part, rows, k, hw, hh);
+#endif
+    for (size_t j = done; j < n; ++j) {
+        const points_s &p = pt[j];
+        c[j].x = rows[0].of(p.x, p.y, p.z);
+        c[j].y = rows[1].of(p.x, p.y, p.z);
+        c[j].z = rows[2].of(p.x, p.y, p.z);
+        if (merged) project(hw, hh, c[j].x, c[j].y, c[j].z, s[j].sx, s[j].sy);
+        if (smooth) shadenormal(k, part, p.nx, p.ny, p.nz, s[j].sn, s[j].hl);
     }
+    // 7, the texture coordinates. Faceted points' maps read the point
+    // alone, not the normal; their reflections belong to the triangles.
+    if (part >= RT_PLANAR && (smooth || part != RT_REFLECTION))
+        for (size_t j = 0; j < n; ++j) {
+            const points_s &p = pt[j];
+            if (smooth) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, s[j].stx, s[j].sty);
+            else mapvertex(e, part, p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, s[j].stx, s[j].sty);
+        }
     clipprep(c, int(n));
     // 3, 4 and 8 for every triangle, in the order the triangles are
     // stored. A triangle without a plane has xpx = NaN and fails the

@@ -15,6 +15,7 @@ void reset_frame() {
     wnx = wny = wnz = xpx = 0;
     hlth = 0;
     tmapfacx = tmapfacy = 0;
+    ptlanes = 4;
     std::vector<clipv_s>().swap(cpts);
     std::vector<pshade_s>().swap(spts);
     std::vector<uint8_t>().swap(tvis);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,7 +70,10 @@ std::vector<material_desc> kinds() {
 // closed or open; a planar-mapped floor under them. The camera stands in
 // the middle of the ring, close to the tori, and turns all the way round
 // while it circles a little and walks.
-scene_desc ring(bool faceted, bool open) {
+// `poisoned`: rings of odd sizes (point counts that are not multiples of
+// four) whose normals, and every other torus's points, include NaN,
+// infinities, values near the float limits and denormals.
+scene_desc ring(bool faceted, bool open, bool poisoned = false) {
     scene_desc s;
     const std::vector<material_desc> m = kinds();
     for (const material_desc &d : m) s.add(d);
@@ -82,11 +86,24 @@ scene_desc ring(bool faceted, bool open) {
     for (int k = 0; k < n; ++k) {
         test::bumpy_desc d;
         d.rings = 14, d.segs = 8, d.parts = 2;
+        if (poisoned) d.rings = 13 + k % 3, d.segs = 7;
         d.R = 0.9f, d.r = 0.35f, d.bump = 0.2f;
         d.faceted = faceted, d.open = open;
         const float a = 2 * pi * static_cast<float>(k) / static_cast<float>(n);
         d.x = 2.6f * std::cos(a), d.y = 2.6f * std::sin(a), d.z = 0.3f * static_cast<float>(k % 3);
         for (geometry_desc &g : test::make_bumpy(d, 1 + 2 * k, k + 1)) {
+            if (poisoned) {
+                const float bad[] = {std::nanf(""), -std::nanf(""), INFINITY, -INFINITY, 3e38f, -3e38f, 1e-40f};
+                for (size_t i = size_t(k) % 5, j = 0; i < g.points.size(); i += 11, ++j) {
+                    points_s &p = g.points[i];
+                    const float v = bad[j % 7];
+                    // Some tori keep finite boxes, and so their merged groups.
+                    if (k % 2) (j % 3 == 0 ? p.x : j % 3 == 1 ? p.z : p.y) = v;
+                    (j % 2 ? p.nx : p.nz) = v;
+                }
+                // A point at the origin, on the view plane of a camera there.
+                g.points[1].x = g.points[1].y = g.points[1].z = 0.0f;
+            }
             in.geoms.push_back(g.geom_no);
             s.add(g);
         }
@@ -223,6 +240,79 @@ TEST_F(Identity, GeneratedMeshesOfEveryKindFrameForFrame) {
     EXPECT_EQ(types, (std::set<int>{0, 10, 20, 30, 40, 50, 100, 110, 120, 130, 140, 150}));
     EXPECT_TRUE(merged);
     EXPECT_TRUE(edge[0] && edge[1] && edge[2] && edge[3]) << edge[0] << edge[1] << edge[2] << edge[3];
+}
+
+TEST_F(Identity, PointsWithValuesOutsideTheUsualFrameForFrame) {
+    create_halftone_palette();
+    writemaps();
+    paths.mapsdir = dir.path;
+    paths.background = dir.file("STRIPES.BMP");
+    for (const bool faceted : {false, true}) {
+        SCOPED_TRACE(faceted ? "faceted" : "smooth");
+        for (const view_case &v : views) {
+            ASSERT_EQ(load(ring(faceted, false, true)), 0) << last.message;
+            EXPECT_GT(compare(v), frames / 2);
+            deletefilestruct();
+            deleterenlstruct();
+        }
+    }
+    EXPECT_TRUE(merged);
+}
+
+// The point pass four points at a time and one at a time, and the
+// clipper's preparation of many points at once and of one, give the same
+// bits for every point, the odd values included.
+TEST_F(Identity, PointPassInFoursAndSingly) {
+    writemaps();
+    paths.mapsdir = dir.path;
+    for (const bool faceted : {false, true}) {
+        SCOPED_TRACE(faceted ? "faceted" : "smooth");
+        ASSERT_EQ(load(ring(faceted, false, true)), 0) << last.message;
+        picround(320, 200);
+        std::vector<uint8_t> bits(size_t(picw) * pich);
+        ASSERT_TRUE(picbuild(bits.data()));
+        int points = 0, onplane = 0, lit = 0;
+        for (int f = 0; f < 12; ++f) {
+            if (f == 0) camx = camy = camz = 0.0f;
+            rendlist();
+            for (mem_render_entry_s *g = reapbase; g; g = g->next_group)
+                for (mem_render_entry_s *e = g; e; e = e->next_entry) {
+                    std::vector<clipv_s> c[2];
+                    std::vector<pshade_s> s[2];
+                    for (int k = 0; k < 2; ++k) {
+                        ptlanes = k ? 1 : 4;
+                        loadmat(e);
+                        grp.clear();
+                        cpts.clear();
+                        spts.clear();
+                        ASSERT_TRUE(lightpoints(e, true));
+                        c[k] = cpts, s[k] = spts;
+                    }
+                    ASSERT_EQ(c[0].size(), c[1].size());
+                    ASSERT_EQ(std::memcmp(c[0].data(), c[1].data(), c[0].size() * sizeof(clipv_s)), 0);
+                    ASSERT_EQ(std::memcmp(s[0].data(), s[1].data(), s[0].size() * sizeof(pshade_s)), 0);
+                    std::vector<clipv_s> one = c[0];
+                    for (clipv_s &p : one) clipprep(&p, 1);
+                    ASSERT_EQ(std::memcmp(one.data(), c[0].data(), one.size() * sizeof(clipv_s)), 0);
+                    for (size_t i = 0; i < c[0].size(); ++i) {
+                        ++points;
+                        onplane += c[0][i].z == 0.0f;
+                        lit += s[0][i].hl > 0;
+                    }
+                }
+            rotatecam();
+            pancam();
+        }
+        picfree();
+        deletefilestruct();
+        deleterenlstruct();
+        // The cases the lanes differ in were there.
+        EXPECT_GT(points, 4000);
+        EXPECT_GT(onplane, 0);
+        if (!faceted) {
+            EXPECT_GT(lit, 0);
+        }
+    }
 }
 
 // The benchmark's large mesh, cut into four merged geometries, seen whole

@@ -1,6 +1,7 @@
 // Triangle clipping: plane tests, cuts, the two-piece split, projection and
 // the hand-over to the filler.
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -127,6 +128,30 @@ TEST_F(Clip, RandomTrianglesStayInsideThePicture) {
         ASSERT_TRUE(pic.guards_intact()) << "triangle " << i;
     }
     EXPECT_GT(calls.size(), 1000u);
+}
+
+// Preparing many points at once (four at a time where the processor can)
+// gives every point the bits preparing it alone gives: points of every
+// scale, on and behind the view plane, the eye, NaN and infinities.
+TEST_F(Clip, PreparingPointsTogetherAndAlone) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    const float scales[] = {1e-30f, 0.01f, 1.0f, 50.0f, 1e6f, 1e30f, 3e38f};
+    const float odd[] = {std::nanf(""), INFINITY, -INFINITY, 0.0f, -0.0f};
+    std::vector<clipv_s> all(20003);
+    for (size_t i = 0; i < all.size(); ++i) {
+        clipv_s &p = all[i];
+        const float s = scales[rng() % 7];
+        p = clipv_s{u(rng) * s, u(rng) * s, u(rng) * s, {0, 0, 0, 0}, 0, 0, 0};
+        if (i % 2) p.z = std::fabs(p.z);
+        if (i % 17 == 0) (i % 3 ? p.x : p.z) = odd[rng() % 5];
+    }
+    std::vector<clipv_s> one = all;
+    clipprep(all.data(), int(all.size()));
+    for (clipv_s &p : one) clipprep(&p, 1);
+    for (size_t i = 0; i < all.size(); ++i)
+        ASSERT_EQ(std::memcmp(&all[i], &one[i], sizeof(clipv_s)), 0)
+            << "point " << i << " (" << one[i].x << ", " << one[i].y << ", " << one[i].z << ")";
 }
 
 }  // namespace
