@@ -29,15 +29,26 @@ inline float hlth;                 // highlight threshold
 inline float tmapfacx, tmapfacy;   // texture coordinate scales
 
 // Per-point values of an entry, made once per frame for every point of its
-// geometry, which the triangles then index: the shade, the highlight level
-// and the texture coordinates where they belong to the point (a smooth
-// geometry's; a faceted geometry's shade, highlight and reflection belong
-// to the triangle), and the pixel position merged groups are ordered by.
-struct pshade_s {
-    int sn, hl, stx, sty, sx, sy;
+// geometry, which the triangles then index. What a triangle reads of a
+// point lies in one cache line: the clipper's values (view space, plane
+// sides, pixel position), the scene position the merge selection's plane
+// tests take, the pixel position merged groups are ordered by, and the
+// shade and highlight level where they belong to the point (a smooth
+// geometry's; a faceted geometry's belong to the triangle). The triangles
+// are drawn in depth order, which jumps across the points: one line a
+// vertex to wait for instead of three.
+struct alignas(64) fpoint_s {
+    clipv_s c;
+    float ux, uy, uz;
+    int sx, sy;
+    uint8_t sn, hl;   // 0..255, 0..31
+};
+// The texture coordinates of a point, for the maps that belong to points.
+struct ptex_s {
+    int stx, sty;
 };
 // One entry of the group being drawn: its flat geometry, where its points
-// begin in cpts and spts and how many there are, where its triangles'
+// begin in fpts and tpts and how many there are, where its triangles'
 // flags begin in tvis (nt of them), where the triangles it draws this
 // frame begin in tlist, in its depth table's order (ln of them, in a place
 // of lcap), and its current triangle (merged groups) with the numbers
@@ -50,8 +61,8 @@ struct mem_grpent_s {
     int lbase, lcap, ln;
     int t, p1, p2, p3;
 };
-inline std::vector<clipv_s> cpts;     // view space, plane sides, pixel position
-inline std::vector<pshade_s> spts;    // shade, highlight, texture, position
+inline std::vector<fpoint_s> fpts;   // see fpoint_s
+inline std::vector<ptex_s> tpts;     // texture coordinates (mapped materials)
 inline std::vector<mem_grpent_s> grp; // the entries whose points are made
 // How many points the point pass makes at a time: 4 (the vector pass,
 // where the processor has one) or 1. Both give the same values.

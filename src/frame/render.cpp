@@ -248,7 +248,7 @@ inline __m128i shadeval4(__m128 v) {
     return _mm_and_si128(_mm_castps_si128(_mm_cmpge_ps(v, _mm_setzero_ps())), t);
 }
 
-size_t pointsv(const points_s *p, size_t n, clipv_s *c, pshade_s *s, bool merged, bool smooth, int part,
+size_t pointsv(const points_s *p, size_t n, fpoint_s *f, bool merged, bool smooth, int part,
                const row4_s (&rows)[3], const shader_s &k, int hw, int hh) {
     const row4v_s rx(rows[0]), ry(rows[1]), rz(rows[2]), rl(k.l), rh(k.h), rr(k.r);
     const __m128 fhw = _mm_set1_ps(float(hw)), fhh = _mm_set1_ps(float(hh));
@@ -271,7 +271,11 @@ size_t pointsv(const points_s *p, size_t n, clipv_s *c, pshade_s *s, bool merged
         _mm_store_ps(fx, vx);
         _mm_store_ps(fy, vy);
         _mm_store_ps(fz, vz);
-        for (int j = 0; j < 4; ++j) c[i + j].x = fx[j], c[i + j].y = fy[j], c[i + j].z = fz[j];
+        for (int j = 0; j < 4; ++j) {
+            fpoint_s &o = f[i + j];
+            o.c.x = fx[j], o.c.y = fy[j], o.c.z = fz[j];
+            o.ux = q[j].x, o.uy = q[j].y, o.uz = q[j].z;
+        }
         alignas(16) int a[4], b[4];
         if (merged) {
             // A point on the view plane goes to the centre (z == 0 is false
@@ -283,7 +287,7 @@ size_t pointsv(const points_s *p, size_t n, clipv_s *c, pshade_s *s, bool merged
                             _mm_or_si128(_mm_andnot_si128(onplane, sx), _mm_and_si128(onplane, _mm_set1_epi32(hw))));
             _mm_store_si128(reinterpret_cast<__m128i *>(b),
                             _mm_or_si128(_mm_andnot_si128(onplane, sy), _mm_and_si128(onplane, _mm_set1_epi32(hh))));
-            for (int j = 0; j < 4; ++j) s[i + j].sx = a[j], s[i + j].sy = b[j];
+            for (int j = 0; j < 4; ++j) f[i + j].sx = a[j], f[i + j].sy = b[j];
         }
         if (smooth) {
             const __m128i sn = shadeval4(rl.of(nx, ny, nz));
@@ -296,7 +300,7 @@ size_t pointsv(const points_s *p, size_t n, clipv_s *c, pshade_s *s, bool merged
             }
             _mm_store_si128(reinterpret_cast<__m128i *>(a), part == RT_TRANSPARENT ? shadeval4(rr.of(nx, ny, nz)) : sn);
             _mm_store_si128(reinterpret_cast<__m128i *>(b), hl);
-            for (int j = 0; j < 4; ++j) s[i + j].sn = a[j], s[i + j].hl = b[j];
+            for (int j = 0; j < 4; ++j) f[i + j].sn = uint8_t(a[j]), f[i + j].hl = uint8_t(b[j]);
         }
     }
     return i;
@@ -322,10 +326,17 @@ struct trival_s {
 inline void trivalues(const mem_render_entry_s *e, const mem_grpent_s &m, int part, bool smooth, int t,
                       const mem_flattri_s &tr, trival_s &v) {
     const int pt[3] = {m.base + tr.pt1, m.base + tr.pt2, m.base + tr.pt3};
+    const bool mapped = part >= RT_PLANAR;
     if (smooth) {
         for (int k = 0; k < 3; ++k) {
-            const pshade_s &s = spts[size_t(pt[k])];
-            v.sn[k] = s.sn, v.hl[k] = s.hl, v.stx[k] = s.stx, v.sty[k] = s.sty;
+            const fpoint_s &f = fpts[size_t(pt[k])];
+            v.sn[k] = f.sn, v.hl[k] = f.hl;
+            if (mapped) {
+                const ptex_s &x = tpts[size_t(pt[k])];
+                v.stx[k] = x.stx, v.sty[k] = x.sty;
+            } else {
+                v.stx[k] = v.sty[k] = 0;
+            }
         }
     } else {
         const float *n = &m.g->normals[size_t(t) * 3];
@@ -336,9 +347,11 @@ inline void trivalues(const mem_render_entry_s *e, const mem_grpent_s &m, int pa
             if (part == RT_REFLECTION) {
                 const points_s &p = m.g->points[size_t(pt[k] - m.base)];
                 mapvertex(e, part, p.x, p.y, p.z, n[0], n[1], n[2], v.stx[k], v.sty[k]);
+            } else if (mapped) {
+                const ptex_s &x = tpts[size_t(pt[k])];
+                v.stx[k] = x.stx, v.sty[k] = x.sty;
             } else {
-                const pshade_s &s = spts[size_t(pt[k])];
-                v.stx[k] = s.stx, v.sty[k] = s.sty;
+                v.stx[k] = v.sty[k] = 0;
             }
         }
     }
@@ -368,9 +381,7 @@ inline bool drawable(const mem_grpent_s &m, int t) {
 constexpr int ahead = 16;
 
 [[gnu::always_inline]] inline void fetchpoint(const mem_grpent_s &m, int p) {
-    __builtin_prefetch(&cpts[size_t(m.base + p)]);
-    __builtin_prefetch(&spts[size_t(m.base + p)]);
-    __builtin_prefetch(&m.g->points[size_t(p)]);
+    __builtin_prefetch(&fpts[size_t(m.base + p)]);
 }
 
 [[gnu::always_inline]] inline void fetchahead(const mem_grpent_s &m, const int *list, int j) {
@@ -410,12 +421,12 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
         m = &grp.back();
     }
     const size_t n = g->points.size(), end = size_t(m->base) + n;
-    if (cpts.size() < end) {
-        cpts.resize(end);
-        spts.resize(end);
+    if (fpts.size() < end) {
+        fpts.resize(end);
+        tpts.resize(end);
     }
-    clipv_s *c = cpts.data() + m->base;
-    pshade_s *s = spts.data() + m->base;
+    fpoint_s *f = fpts.data() + m->base;
+    ptex_s *tx = tpts.data() + m->base;
     const bool smooth = e->type >= RT_SMOOTH;
     const int part = rtpart(e->type);
     // The view rows, the shading and the picture's halves as locals (see
@@ -428,25 +439,31 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     // merge position; 2, 5 and 9, the shading.
     size_t done = 0;
 #if defined(__SSE2__)
-    if (ptlanes == 4) done = pointsv(pt, n, c, s, merged, smooth, part, rows, k, hw, hh);
+    if (ptlanes == 4) done = pointsv(pt, n, f, merged, smooth, part, rows, k, hw, hh);
 #endif
     for (size_t j = done; j < n; ++j) {
         const points_s &p = pt[j];
-        c[j].x = rows[0].of(p.x, p.y, p.z);
-        c[j].y = rows[1].of(p.x, p.y, p.z);
-        c[j].z = rows[2].of(p.x, p.y, p.z);
-        if (merged) project(hw, hh, c[j].x, c[j].y, c[j].z, s[j].sx, s[j].sy);
-        if (smooth) shadenormal(k, part, p.nx, p.ny, p.nz, s[j].sn, s[j].hl);
+        fpoint_s &o = f[j];
+        o.c.x = rows[0].of(p.x, p.y, p.z);
+        o.c.y = rows[1].of(p.x, p.y, p.z);
+        o.c.z = rows[2].of(p.x, p.y, p.z);
+        o.ux = p.x, o.uy = p.y, o.uz = p.z;
+        if (merged) project(hw, hh, o.c.x, o.c.y, o.c.z, o.sx, o.sy);
+        if (smooth) {
+            int sn, hl;
+            shadenormal(k, part, p.nx, p.ny, p.nz, sn, hl);
+            o.sn = uint8_t(sn), o.hl = uint8_t(hl);
+        }
     }
     // 7, the texture coordinates. Faceted points' maps read the point
     // alone, not the normal; their reflections belong to the triangles.
     if (part >= RT_PLANAR && (smooth || part != RT_REFLECTION))
         for (size_t j = 0; j < n; ++j) {
             const points_s &p = pt[j];
-            if (smooth) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, s[j].stx, s[j].sty);
-            else mapvertex(e, part, p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, s[j].stx, s[j].sty);
+            if (smooth) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, tx[j].stx, tx[j].sty);
+            else mapvertex(e, part, p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, tx[j].stx, tx[j].sty);
         }
-    clipprep(c, int(n));
+    clipprep(&f->c, int(n), sizeof(fpoint_s));
     // 3, 4 and 8 for every triangle, in the order the triangles are
     // stored. A triangle without a plane has xpx = NaN and fails the
     // back-face test.
@@ -458,7 +475,7 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     for (size_t i = 0; i < nt; ++i) {
         const mem_flattri_s &t = tr[i];
         v[i] = t.wnx * ex + t.wny * ey + t.wnz * ez > t.xpx &&
-               !(c[t.pt1].z < 0.0f && c[t.pt2].z < 0.0f && c[t.pt3].z < 0.0f);
+               !(f[t.pt1].c.z < 0.0f && f[t.pt2].c.z < 0.0f && f[t.pt3].c.z < 0.0f);
     }
     // The drawable triangles in the depth table's order, a leaf of 32 at a
     // time; a missing leaf reads as triangle 0, like any missing slot of a
@@ -490,10 +507,10 @@ bool preparem(mem_grpent_s &m, int t) {
     const points_s &p1 = m.g->points[size_t(tr.pt1)], &p2 = m.g->points[size_t(tr.pt2)],
                    &p3 = m.g->points[size_t(tr.pt3)];
     ux1 = p1.x, uy1 = p1.y, uz1 = p1.z, ux2 = p2.x, uy2 = p2.y, uz2 = p2.z, ux3 = p3.x, uy3 = p3.y, uz3 = p3.z;
-    const clipv_s &c1 = cpts[size_t(m.p1)], &c2 = cpts[size_t(m.p2)], &c3 = cpts[size_t(m.p3)];
-    vx1 = c1.x, vy1 = c1.y, vz1 = c1.z, vx2 = c2.x, vy2 = c2.y, vz2 = c2.z, vx3 = c3.x, vy3 = c3.y, vz3 = c3.z;
-    const pshade_s &s1 = spts[size_t(m.p1)], &s2 = spts[size_t(m.p2)], &s3 = spts[size_t(m.p3)];
-    sx1 = s1.sx, sy1 = s1.sy, sx2 = s2.sx, sy2 = s2.sy, sx3 = s3.sx, sy3 = s3.sy;
+    const fpoint_s &f1 = fpts[size_t(m.p1)], &f2 = fpts[size_t(m.p2)], &f3 = fpts[size_t(m.p3)];
+    vx1 = f1.c.x, vy1 = f1.c.y, vz1 = f1.c.z, vx2 = f2.c.x, vy2 = f2.c.y, vz2 = f2.c.z;
+    vx3 = f3.c.x, vy3 = f3.c.y, vz3 = f3.c.z;
+    sx1 = f1.sx, sy1 = f1.sy, sx2 = f2.sx, sy2 = f2.sy, sx3 = f3.sx, sy3 = f3.sy;
     wnx = tr.wnx, wny = tr.wny, wnz = tr.wnz, xpx = tr.xpx;
     trival_s v;
     trivalues(e, m, rtpart(e->type), e->type >= RT_SMOOTH, t, tr, v);
@@ -579,8 +596,8 @@ void single(mem_render_entry_s *e) {
         trival_s v;
         trivalues(e, m, part, smooth, t, tr, v);
         setvalues(v);
-        draw(e, false, cpts[size_t(m.base + tr.pt1)], cpts[size_t(m.base + tr.pt2)],
-             cpts[size_t(m.base + tr.pt3)]);
+        draw(e, false, fpts[size_t(m.base + tr.pt1)].c, fpts[size_t(m.base + tr.pt2)].c,
+             fpts[size_t(m.base + tr.pt3)].c);
     }
 }
 
@@ -601,13 +618,11 @@ void keep(mem_grpent_s &m, int t) {
     const mem_flattri_s &tr = m.g->triangles[size_t(t)];
     m.t = t;
     m.p1 = m.base + tr.pt1, m.p2 = m.base + tr.pt2, m.p3 = m.base + tr.pt3;
-    const points_s &p1 = m.g->points[size_t(tr.pt1)], &p2 = m.g->points[size_t(tr.pt2)],
-                   &p3 = m.g->points[size_t(tr.pt3)];
-    e->ux1 = p1.x, e->uy1 = p1.y, e->uz1 = p1.z, e->ux2 = p2.x, e->uy2 = p2.y, e->uz2 = p2.z;
-    e->ux3 = p3.x, e->uy3 = p3.y, e->uz3 = p3.z;
-    e->vz1 = cpts[size_t(m.p1)].z, e->vz2 = cpts[size_t(m.p2)].z, e->vz3 = cpts[size_t(m.p3)].z;
-    const pshade_s &s1 = spts[size_t(m.p1)], &s2 = spts[size_t(m.p2)], &s3 = spts[size_t(m.p3)];
-    e->sx1 = s1.sx, e->sy1 = s1.sy, e->sx2 = s2.sx, e->sy2 = s2.sy, e->sx3 = s3.sx, e->sy3 = s3.sy;
+    const fpoint_s &f1 = fpts[size_t(m.p1)], &f2 = fpts[size_t(m.p2)], &f3 = fpts[size_t(m.p3)];
+    e->ux1 = f1.ux, e->uy1 = f1.uy, e->uz1 = f1.uz, e->ux2 = f2.ux, e->uy2 = f2.uy, e->uz2 = f2.uz;
+    e->ux3 = f3.ux, e->uy3 = f3.uy, e->uz3 = f3.uz;
+    e->vz1 = f1.c.z, e->vz2 = f2.c.z, e->vz3 = f3.c.z;
+    e->sx1 = f1.sx, e->sy1 = f1.sy, e->sx2 = f2.sx, e->sy2 = f2.sy, e->sx3 = f3.sx, e->sy3 = f3.sy;
     e->wnx = tr.wnx, e->wny = tr.wny, e->wnz = tr.wnz, e->xpx = tr.xpx;
     e->vzmax = fmaxq(e->vz1, fmaxq(e->vz2, e->vz3));
     e->vzmin = fminq(e->vz1, fminq(e->vz2, e->vz3));
@@ -658,7 +673,7 @@ void merged(mem_render_entry_s *head) {
         trival_s v;
         trivalues(e, *m, rtpart(e->type), e->type >= RT_SMOOTH, m->t, m->g->triangles[size_t(m->t)], v);
         setvalues(v);
-        draw(e, true, cpts[size_t(m->p1)], cpts[size_t(m->p2)], cpts[size_t(m->p3)]);
+        draw(e, true, fpts[size_t(m->p1)].c, fpts[size_t(m->p2)].c, fpts[size_t(m->p3)].c);
         ++e->currtri;
         advance(*m);
     }

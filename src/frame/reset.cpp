@@ -16,8 +16,8 @@ void reset_frame() {
     hlth = 0;
     tmapfacx = tmapfacy = 0;
     ptlanes = 4;
-    std::vector<clipv_s>().swap(cpts);
-    std::vector<pshade_s>().swap(spts);
+    std::vector<fpoint_s>().swap(fpts);
+    std::vector<ptex_s>().swap(tpts);
     std::vector<uint8_t>().swap(tvis);
     std::vector<int>().swap(tlist);
     std::vector<mem_grpent_s>().swap(grp);

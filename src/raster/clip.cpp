@@ -243,13 +243,22 @@ inline void setxy(const clipv_s &a, const clipv_s &b, const clipv_s &c) {
 
 }  // namespace
 
+namespace {
+
+// Point i of an array of points `stride` bytes apart.
+inline clipv_s *at(clipv_s *v, int i, size_t stride) {
+    return reinterpret_cast<clipv_s *>(reinterpret_cast<char *>(v) + size_t(i) * stride);
+}
+
+}  // namespace
+
 #if defined(__SSE2__)
 namespace {
 
 // clipprep four points at a time: rotz and pixel on four lanes, the same
 // operations in the same order, so the same bits. Returns how many points
 // it prepared (a multiple of 4).
-int clipprepv(clipv_s *v, int n, const rot_s (&m)[4], const proj_s &q) {
+int clipprepv(clipv_s *v, int n, size_t stride, const rot_s (&m)[4], const proj_s &q) {
     __m128 c13[4], c23[4], c33[4], c43[4];
     for (int k = 0; k < 4; ++k) {
         c13[k] = _mm_set1_ps(m[k].m13), c23[k] = _mm_set1_ps(m[k].m23);
@@ -258,9 +267,10 @@ int clipprepv(clipv_s *v, int n, const rot_s (&m)[4], const proj_s &q) {
     const __m128 hw = _mm_set1_ps(q.hw), hh = _mm_set1_ps(q.hh), hy = _mm_set1_ps(q.hy), zero = _mm_setzero_ps();
     int i = 0;
     for (; i + 4 <= n; i += 4) {
-        clipv_s *p = v + i;
-        __m128 x = _mm_loadu_ps(&p[0].x), y = _mm_loadu_ps(&p[1].x), z = _mm_loadu_ps(&p[2].x),
-               w = _mm_loadu_ps(&p[3].x);
+        clipv_s *p[4];
+        for (int k = 0; k < 4; ++k) p[k] = at(v, i + k, stride);
+        __m128 x = _mm_loadu_ps(&p[0]->x), y = _mm_loadu_ps(&p[1]->x), z = _mm_loadu_ps(&p[2]->x),
+               w = _mm_loadu_ps(&p[3]->x);
         _MM_TRANSPOSE4_PS(x, y, z, w);
         __m128 d[4];
         for (int k = 0; k < 4; ++k)
@@ -268,7 +278,7 @@ int clipprepv(clipv_s *v, int n, const rot_s (&m)[4], const proj_s &q) {
                                          _mm_mul_ps(z, c33[k])),
                               c43[k]);
         _MM_TRANSPOSE4_PS(d[0], d[1], d[2], d[3]);
-        for (int k = 0; k < 4; ++k) _mm_storeu_ps(p[k].d, d[k]);
+        for (int k = 0; k < 4; ++k) _mm_storeu_ps(p[k]->d, d[k]);
         // Points behind or on the view plane get no position; their
         // lanes' values are computed and dropped.
         const __m128i front = _mm_castps_si128(_mm_cmpgt_ps(z, zero));
@@ -278,7 +288,7 @@ int clipprepv(clipv_s *v, int n, const rot_s (&m)[4], const proj_s &q) {
         _mm_store_si128(reinterpret_cast<__m128i *>(a), _mm_and_si128(front, px));
         _mm_store_si128(reinterpret_cast<__m128i *>(b), _mm_and_si128(front, py));
         _mm_store_si128(reinterpret_cast<__m128i *>(f), _mm_srli_epi32(front, 31));
-        for (int k = 0; k < 4; ++k) p[k].px = a[k], p[k].py = b[k], p[k].front = f[k];
+        for (int k = 0; k < 4; ++k) p[k]->px = a[k], p[k]->py = b[k], p[k]->front = f[k];
     }
     return i;
 }
@@ -286,15 +296,15 @@ int clipprepv(clipv_s *v, int n, const rot_s (&m)[4], const proj_s &q) {
 }  // namespace
 #endif
 
-void clipprep(clipv_s *v, int n) {
+void clipprep(clipv_s *v, int n, size_t stride) {
     const rot_s m[4] = {vrrot(), vlrot(), vtrot(), vbrot()};
     const proj_s q = projof();
     int i = 0;
 #if defined(__SSE2__)
-    i = clipprepv(v, n, m, q);
+    i = clipprepv(v, n, stride, m, q);
 #endif
     for (; i < n; ++i) {
-        clipv_s &p = v[i];
+        clipv_s &p = *at(v, i, stride);
         for (int k = 0; k < 4; ++k) p.d[k] = rotz(m[k], p.x, p.y, p.z);
         p.front = p.z > 0.0f;
         if (p.front)

@@ -4,6 +4,7 @@
 // All state of this subsystem is declared here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/palette.h"
@@ -278,8 +279,9 @@ struct clipv_s {
     int front;   // z > 0: px, py hold the projection
 };
 
-// Prepares n points whose x, y, z are set.
-void clipprep(clipv_s *v, int n);
+// Prepares n points whose x, y, z are set, `stride` bytes apart (points
+// kept inside larger records).
+void clipprep(clipv_s *v, int n, size_t stride = sizeof(clipv_s));
 
 // The clippers for triangles of prepared points, with the values of
 // clipt0, clipt1 and clipt2. A triangle inside every plane goes to the

@@ -272,32 +272,36 @@ TEST_F(Identity, PointPassInFoursAndSingly) {
         std::vector<uint8_t> bits(size_t(picw) * pich);
         ASSERT_TRUE(picbuild(bits.data()));
         int points = 0, onplane = 0, lit = 0;
-        for (int f = 0; f < 12; ++f) {
-            if (f == 0) camx = camy = camz = 0.0f;
+        for (int frame = 0; frame < 12; ++frame) {
+            if (frame == 0) camx = camy = camz = 0.0f;
             rendlist();
             for (mem_render_entry_s *g = reapbase; g; g = g->next_group)
                 for (mem_render_entry_s *e = g; e; e = e->next_entry) {
-                    std::vector<clipv_s> c[2];
-                    std::vector<pshade_s> s[2];
+                    std::vector<fpoint_s> f[2];
+                    std::vector<ptex_s> t[2];
                     for (int k = 0; k < 2; ++k) {
                         ptlanes = k ? 1 : 4;
                         loadmat(e);
                         grp.clear();
-                        cpts.clear();
-                        spts.clear();
+                        fpts.clear();
+                        tpts.clear();
                         ASSERT_TRUE(lightpoints(e, true));
-                        c[k] = cpts, s[k] = spts;
+                        f[k] = fpts, t[k] = tpts;
                     }
-                    ASSERT_EQ(c[0].size(), c[1].size());
-                    ASSERT_EQ(std::memcmp(c[0].data(), c[1].data(), c[0].size() * sizeof(clipv_s)), 0);
-                    ASSERT_EQ(std::memcmp(s[0].data(), s[1].data(), s[0].size() * sizeof(pshade_s)), 0);
-                    std::vector<clipv_s> one = c[0];
-                    for (clipv_s &p : one) clipprep(&p, 1);
-                    ASSERT_EQ(std::memcmp(one.data(), c[0].data(), one.size() * sizeof(clipv_s)), 0);
-                    for (size_t i = 0; i < c[0].size(); ++i) {
+                    ASSERT_EQ(f[0].size(), f[1].size());
+                    ASSERT_EQ(std::memcmp(t[0].data(), t[1].data(), t[0].size() * sizeof(ptex_s)), 0);
+                    for (size_t i = 0; i < f[0].size(); ++i) {
+                        const fpoint_s &a = f[0][i], &b = f[1][i];
+                        ASSERT_EQ(std::memcmp(&a.c, &b.c, sizeof a.c), 0) << "point " << i;
+                        ASSERT_EQ(std::memcmp(&a.ux, &b.ux, 3 * sizeof a.ux), 0) << "point " << i;
+                        ASSERT_TRUE(a.sx == b.sx && a.sy == b.sy && a.sn == b.sn && a.hl == b.hl) << "point " << i;
+                        // The clipper's values of the point prepared alone.
+                        clipv_s one = a.c;
+                        clipprep(&one, 1);
+                        ASSERT_EQ(std::memcmp(&one, &a.c, sizeof one), 0) << "point " << i;
                         ++points;
-                        onplane += c[0][i].z == 0.0f;
-                        lit += s[0][i].hl > 0;
+                        onplane += a.c.z == 0.0f;
+                        lit += a.hl > 0;
                     }
                 }
             rotatecam();
