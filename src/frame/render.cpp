@@ -421,14 +421,14 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
         m = &grp.back();
     }
     const size_t n = g->points.size(), end = size_t(m->base) + n;
-    if (fpts.size() < end) {
-        fpts.resize(end);
-        tpts.resize(end);
-    }
-    fpoint_s *f = fpts.data() + m->base;
-    ptex_s *tx = tpts.data() + m->base;
     const bool smooth = e->type >= RT_SMOOTH;
     const int part = rtpart(e->type);
+    // Texture coordinates only where the material has a map.
+    const bool mapped = part >= RT_PLANAR;
+    if (fpts.size() < end) fpts.resize(end);
+    if (mapped && tpts.size() < end) tpts.resize(end);
+    fpoint_s *f = fpts.data() + m->base;
+    ptex_s *tx = mapped ? tpts.data() + m->base : nullptr;
     // The view rows, the shading and the picture's halves as locals (see
     // shader_s).
     const row4_s rows[3] = {{tc11, tc21, tc31, tc41}, {tc12, tc22, tc32, tc42}, {tc13, tc23, tc33, tc43}};
@@ -457,7 +457,7 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
     }
     // 7, the texture coordinates. Faceted points' maps read the point
     // alone, not the normal; their reflections belong to the triangles.
-    if (part >= RT_PLANAR && (smooth || part != RT_REFLECTION))
+    if (mapped && (smooth || part != RT_REFLECTION))
         for (size_t j = 0; j < n; ++j) {
             const points_s &p = pt[j];
             if (smooth) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, tx[j].stx, tx[j].sty);
