@@ -230,10 +230,7 @@ inline void project(int hw, int hh, float x, float y, float z, int &px, int &py)
 }
 
 #if defined(__SSE2__)
-// The point pass four points at a time: the same operations in the same
-// order as row4_s::of, project and shadenormal, on four lanes, so every
-// value has the same bits as the one-point code gives. Returns how many
-// points it made (a multiple of 4); the caller makes the rest.
+// row4_s on four points at once.
 struct row4v_s {
     __m128 a, b, c, d;
     explicit row4v_s(const row4_s &r)
@@ -248,6 +245,10 @@ inline __m128i shadeval4(__m128 v) {
     return _mm_and_si128(_mm_castps_si128(_mm_cmpge_ps(v, _mm_setzero_ps())), t);
 }
 
+// The point pass four points at a time: the same operations in the same
+// order as row4_s::of, project and shadenormal, on four lanes, so every
+// value has the same bits as the one-point code gives. Returns how many
+// points it made (a multiple of 4); the caller makes the rest.
 size_t pointsv(const points_s *p, size_t n, fpoint_s *f, bool merged, bool smooth, int part,
                const row4_s (&rows)[3], const shader_s &k, int hw, int hh) {
     const row4v_s rx(rows[0]), ry(rows[1]), rz(rows[2]), rl(k.l), rh(k.h), rr(k.r);
@@ -463,7 +464,7 @@ bool lightpoints(mem_render_entry_s *e, bool merged) {
             if (smooth) mapvertex(e, part, p.x, p.y, p.z, p.nx, p.ny, p.nz, tx[j].stx, tx[j].sty);
             else mapvertex(e, part, p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, tx[j].stx, tx[j].sty);
         }
-    clipprep(&f->c, int(n), sizeof(fpoint_s));
+    if (n > 0) clipprep(&f->c, int(n), sizeof(fpoint_s));
     // 3, 4 and 8 for every triangle, in the order the triangles are
     // stored. A triangle without a plane has xpx = NaN and fails the
     // back-face test.
