@@ -222,12 +222,11 @@ inline bool planeok(int plane) { return plane >= 0 && plane <= 3; }
 // passes it to projection unchanged, 2 cuts it. Plane by plane as clipstep
 // tests them: a plane with every point outside or in it drops the triangle,
 // one with every point inside passes it on, any other cuts it there.
+// The first plane that decides (the lowest bit of either set) drops the
+// triangle when every point is outside or in it, else cuts it.
 inline int clipcase(const clipv_s &a, const clipv_s &b, const clipv_s &c) {
-    for (int p = 0; p < 4; ++p) {
-        const float z1 = a.d[p], z2 = b.d[p], z3 = c.d[p];
-        if (z1 <= 0.0f && z2 <= 0.0f && z3 <= 0.0f) return 0;
-        if (!(z1 >= 0.0f && z2 >= 0.0f && z3 >= 0.0f)) return 2;
-    }
+    const unsigned out = a.out & b.out & c.out, cut = ~unsigned(a.in & b.in & c.in) & 15u;
+    if (const unsigned any = out | cut) return any & (0u - any) & out ? 0 : 2;
     // A point at the eye cannot be projected: projection drops the piece.
     return a.front && b.front && c.front ? 1 : 0;
 }
@@ -277,8 +276,13 @@ int clipprepv(clipv_s *v, int n, size_t stride, const rot_s (&m)[4], const proj_
             d[k] = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(x, c13[k]), _mm_mul_ps(y, c23[k])),
                                          _mm_mul_ps(z, c33[k])),
                               c43[k]);
+        // Each point's four sides in one register: the signs of the
+        // comparisons are its sets of bits, plane 0 lowest.
         _MM_TRANSPOSE4_PS(d[0], d[1], d[2], d[3]);
-        for (int k = 0; k < 4; ++k) _mm_storeu_ps(p[k]->d, d[k]);
+        for (int k = 0; k < 4; ++k) {
+            p[k]->in = uint8_t(_mm_movemask_ps(_mm_cmpge_ps(d[k], zero)));
+            p[k]->out = uint8_t(_mm_movemask_ps(_mm_cmple_ps(d[k], zero)));
+        }
         // Points behind or on the view plane get no position; their
         // lanes' values are computed and dropped.
         const __m128i front = _mm_castps_si128(_mm_cmpgt_ps(z, zero));
@@ -288,7 +292,7 @@ int clipprepv(clipv_s *v, int n, size_t stride, const rot_s (&m)[4], const proj_
         _mm_store_si128(reinterpret_cast<__m128i *>(a), _mm_and_si128(front, px));
         _mm_store_si128(reinterpret_cast<__m128i *>(b), _mm_and_si128(front, py));
         _mm_store_si128(reinterpret_cast<__m128i *>(f), _mm_srli_epi32(front, 31));
-        for (int k = 0; k < 4; ++k) p[k]->px = a[k], p[k]->py = b[k], p[k]->front = f[k];
+        for (int k = 0; k < 4; ++k) p[k]->px = a[k], p[k]->py = b[k], p[k]->front = uint8_t(f[k]);
     }
     return i;
 }
@@ -305,7 +309,12 @@ void clipprep(clipv_s *v, int n, size_t stride) {
 #endif
     for (; i < n; ++i) {
         clipv_s &p = *at(v, i, stride);
-        for (int k = 0; k < 4; ++k) p.d[k] = rotz(m[k], p.x, p.y, p.z);
+        p.in = p.out = 0;
+        for (int k = 0; k < 4; ++k) {
+            const float d = rotz(m[k], p.x, p.y, p.z);
+            p.in |= uint8_t((d >= 0.0f) << k);
+            p.out |= uint8_t((d <= 0.0f) << k);
+        }
         p.front = p.z > 0.0f;
         if (p.front)
             pixel(q, p.x, p.y, p.z, p.px, p.py);

@@ -269,14 +269,16 @@ void clipt2(filler_fn render_tri, int plane,
 
 // A view-space point with what the clipper makes of it whatever triangle it
 // belongs to: its side of each pyramid plane (the z' of the plane's frame,
-// in the clipper's order: right, left, top, bottom; inside at >= 0) and,
-// when it lies in front of the eye (z > 0), its pixel position. A point
-// shared by several triangles is prepared once.
+// in the clipper's order: right, left, top, bottom; inside at >= 0) as two
+// sets of bits, plane p's bit set in `in` when the side is >= 0 and in
+// `out` when it is <= 0 (both in the plane, neither for NaN), and, when it
+// lies in front of the eye (z > 0), its pixel position. A point shared by
+// several triangles is prepared once.
 struct clipv_s {
     float x, y, z;
-    float d[4];
     int px, py;
-    int front;   // z > 0: px, py hold the projection
+    uint8_t front;   // z > 0: px, py hold the projection
+    uint8_t in, out;
 };
 
 // Prepares n points whose x, y, z are set, `stride` bytes apart (points

@@ -142,16 +142,26 @@ TEST_F(Clip, PreparingPointsTogetherAndAlone) {
     for (size_t i = 0; i < all.size(); ++i) {
         clipv_s &p = all[i];
         const float s = scales[rng() % 7];
-        p = clipv_s{u(rng) * s, u(rng) * s, u(rng) * s, {0, 0, 0, 0}, 0, 0, 0};
+        p = clipv_s{u(rng) * s, u(rng) * s, u(rng) * s, 0, 0, 0, 0, 0};
         if (i % 2) p.z = std::fabs(p.z);
         if (i % 17 == 0) (i % 3 ? p.x : p.z) = odd[rng() % 5];
     }
+    all[7].x = all[7].y = all[7].z = 0.0f;
+    all[17].y = std::nanf("");
     std::vector<clipv_s> one = all;
     clipprep(all.data(), int(all.size()));
     for (clipv_s &p : one) clipprep(&p, 1);
-    for (size_t i = 0; i < all.size(); ++i)
-        ASSERT_EQ(std::memcmp(&all[i], &one[i], sizeof(clipv_s)), 0)
-            << "point " << i << " (" << one[i].x << ", " << one[i].y << ", " << one[i].z << ")";
+    for (size_t i = 0; i < all.size(); ++i) {
+        const clipv_s &a = all[i], &b = one[i];
+        ASSERT_TRUE(std::memcmp(&a.x, &b.x, 3 * sizeof a.x) == 0 && a.px == b.px && a.py == b.py &&
+                    a.front == b.front && a.in == b.in && a.out == b.out)
+            << "point " << i << " (" << b.x << ", " << b.y << ", " << b.z << ")";
+    }
+    // The eye lies in every plane: on both sides of each; a NaN point on
+    // neither side of any.
+    EXPECT_EQ(all[7].in, 15);
+    EXPECT_EQ(all[7].out, 15);
+    EXPECT_EQ(all[17].in | all[17].out, 0);
 }
 
 }  // namespace
