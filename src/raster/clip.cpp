@@ -240,10 +240,6 @@ inline void setxy(const clipv_s &a, const clipv_s &b, const clipv_s &c) {
     y3 = c.py;
 }
 
-}  // namespace
-
-namespace {
-
 // Point i of an array of points `stride` bytes apart.
 inline clipv_s *at(clipv_s *v, int i, size_t stride) {
     return reinterpret_cast<clipv_s *>(reinterpret_cast<char *>(v) + size_t(i) * stride);
